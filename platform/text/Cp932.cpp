@@ -1,0 +1,95 @@
+#include "platform/text/Cp932.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+namespace cp932 {
+namespace {
+
+// One iconv conversion descriptor for the length of one call.
+class IconvHandle {
+ public:
+  IconvHandle(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~IconvHandle() {
+    if (ok()) iconv_close(cd_);
+  }
+  IconvHandle(const IconvHandle&) = delete;
+  IconvHandle& operator=(const IconvHandle&) = delete;
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  iconv_t get() const { return cd_; }
+
+ private:
+  iconv_t cd_;
+};
+
+// Length of the UTF-8 sequence that starts with b, or 1 for a stray byte, so
+// an unconvertible character is replaced once rather than once per byte.
+size_t Utf8SequenceLength(unsigned char b) {
+  if (b >= 0xF0 && b <= 0xF4) return 4;
+  if (b >= 0xE0) return 3;
+  if (b >= 0xC2 && b <= 0xDF) return 2;
+  return 1;
+}
+
+bool Convert(const char* to, const char* from, std::string_view in, std::string& out,
+             std::string_view replacement, bool inputIsUtf8) {
+  out.clear();
+  IconvHandle cd(to, from);
+  if (!cd.ok()) {
+    out.assign(in);
+    return false;
+  }
+  bool clean = true;
+  out.reserve(in.size() * 3 / 2 + 4);
+  char* inPtr = const_cast<char*>(in.data());
+  size_t inLeft = in.size();
+  char chunk[4096];
+  while (inLeft > 0) {
+    char* outPtr = chunk;
+    size_t outLeft = sizeof chunk;
+    size_t r = iconv(cd.get(), &inPtr, &inLeft, &outPtr, &outLeft);
+    out.append(chunk, static_cast<size_t>(outPtr - chunk));
+    if (r != static_cast<size_t>(-1)) break;
+    if (errno == E2BIG) continue;
+    // EILSEQ or EINVAL: skip the offending character and mark it.
+    size_t skip = 1;
+    if (inputIsUtf8) {
+      skip = Utf8SequenceLength(static_cast<unsigned char>(*inPtr));
+    } else if (inLeft >= 2 && IsLeadByte(static_cast<unsigned char>(inPtr[0])) &&
+               IsTrailByte(static_cast<unsigned char>(inPtr[1]))) {
+      skip = 2;
+    }
+    if (skip > inLeft) skip = inLeft;
+    inPtr += skip;
+    inLeft -= skip;
+    out.append(replacement);
+    clean = false;
+    iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
+  }
+  return clean;
+}
+
+}  // namespace
+
+bool ToUtf8(std::string_view cp, std::string& out, std::string_view replacement) {
+  return Convert("UTF-8", "CP932", cp, out, replacement, false);
+}
+
+bool FromUtf8(std::string_view utf8, std::string& out, std::string_view replacement) {
+  return Convert("CP932", "UTF-8", utf8, out, replacement, true);
+}
+
+std::string ToUtf8(std::string_view cp) {
+  std::string out;
+  ToUtf8(cp, out);
+  return out;
+}
+
+std::string FromUtf8(std::string_view utf8) {
+  std::string out;
+  FromUtf8(utf8, out);
+  return out;
+}
+
+}  // namespace cp932

@@ -1,0 +1,44 @@
+// Code page 932 (Shift-JIS) text services: byte classification and conversion
+// to and from Unicode. Stands in for IsDBCSLeadByte, MultiByteToWideChar and
+// WideCharToMultiByte; it never consults the process locale.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace cp932 {
+
+// A byte that may begin a double-byte character: 0x81-0x9F, 0xE0-0xFC.
+constexpr bool IsLeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// A byte that may end a double-byte character: 0x40-0x7E, 0x80-0xFC.
+constexpr bool IsTrailByte(unsigned char b) {
+  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// Length of the character starting at s[i]: 2 when a lead byte is followed by
+// a valid trail byte inside the text, else 1. Bytes are never altered.
+inline int CharLength(std::string_view s, size_t i) {
+  if (i + 1 < s.size() && IsLeadByte(static_cast<unsigned char>(s[i])) &&
+      IsTrailByte(static_cast<unsigned char>(s[i + 1])))
+    return 2;
+  return 1;
+}
+
+// Converts code page 932 bytes to UTF-8 through glibc iconv "CP932".
+// A byte sequence iconv refuses is replaced by `replacement` (one per
+// refused byte); returns false when anything had to be replaced.
+bool ToUtf8(std::string_view cp, std::string& out, std::string_view replacement = "?");
+
+// Converts UTF-8 to code page 932. A character code page 932 cannot hold
+// (or an invalid UTF-8 byte) becomes `replacement`; returns false when any
+// replacement was made.
+bool FromUtf8(std::string_view utf8, std::string& out, std::string_view replacement = "?");
+
+// Convenience forms that ignore whether a replacement happened.
+std::string ToUtf8(std::string_view cp);
+std::string FromUtf8(std::string_view utf8);
+
+}  // namespace cp932
