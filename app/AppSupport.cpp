@@ -1,0 +1,260 @@
+#include "app/AppSupport.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFont>
+#include <QMessageBox>
+#include <QPushButton>
+#include <exception>
+
+#include "platform/qt/Classes.h"
+#include "platform/qt/Controls.h"
+
+// ---------------------------------------------------------------------------
+// Message boxes.
+
+std::function<int(const TMessageBoxRequest&)> MessageBoxHook;
+
+namespace {
+
+QString TypeTitle(TMsgDlgType type) {
+  switch (type) {
+    case mtWarning: return QString::fromUtf8("警告");
+    case mtError: return QString::fromUtf8("エラー");
+    case mtInformation: return QString::fromUtf8("情報");
+    case mtConfirmation: return QString::fromUtf8("確認");
+    case mtCustom: break;
+  }
+  return QString::fromUtf8(kAppTitle);
+}
+
+QMessageBox::Icon TypeIcon(TMsgDlgType type) {
+  switch (type) {
+    case mtWarning: return QMessageBox::Warning;
+    case mtError: return QMessageBox::Critical;
+    case mtInformation: return QMessageBox::Information;
+    case mtConfirmation: return QMessageBox::Question;
+    case mtCustom: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+struct ButtonDef {
+  TMsgDlgBtn Btn;
+  const char* Label;
+  int Result;
+  QMessageBox::ButtonRole Role;
+};
+
+const ButtonDef kButtons[] = {
+    {mbYes, "はい(&Y)", mrYes, QMessageBox::YesRole},
+    {mbNo, "いいえ(&N)", mrNo, QMessageBox::NoRole},
+    {mbOK, "OK", mrOk, QMessageBox::AcceptRole},
+    {mbCancel, "キャンセル", mrCancel, QMessageBox::RejectRole},
+};
+
+int RunBox(QWidget* parent, const QString& title, TMsgDlgType type, QMessageBox::Icon icon,
+           const QString& msg, TMsgDlgButtons buttons) {
+  if (MessageBoxHook) return MessageBoxHook(TMessageBoxRequest{title, msg, type, buttons});
+  QMessageBox box(icon, title, msg, QMessageBox::NoButton, parent);
+  box.setTextFormat(Qt::PlainText);
+  QAbstractButton* made[4] = {};
+  for (const ButtonDef& def : kButtons)
+    if (buttons & (1u << def.Btn)) made[def.Btn] = box.addButton(QString::fromUtf8(def.Label), def.Role);
+  if (!made[mbOK] && !made[mbYes] && !made[mbNo] && !made[mbCancel])
+    made[mbOK] = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+
+  QAbstractButton* def = made[mbOK] ? made[mbOK] : made[mbYes];
+  if (!def) def = made[mbNo] ? made[mbNo] : made[mbCancel];
+  box.setDefaultButton(qobject_cast<QPushButton*>(def));
+  QAbstractButton* esc = made[mbCancel] ? made[mbCancel] : made[mbNo] ? made[mbNo] : made[mbOK];
+  if (!esc) esc = def;
+  box.setEscapeButton(esc);
+
+  box.exec();
+  QAbstractButton* clicked = box.clickedButton();
+  if (!clicked) clicked = esc;
+  for (const ButtonDef& d : kButtons)
+    if (made[d.Btn] == clicked) return d.Result;
+  return mrCancel;
+}
+
+}  // namespace
+
+int MessageDlg(QWidget* parent, const QString& msg, TMsgDlgType type, TMsgDlgButtons buttons) {
+  return RunBox(parent, TypeTitle(type), type, TypeIcon(type), msg, buttons);
+}
+
+void ShowMessage(QWidget* parent, const QString& msg) {
+  RunBox(parent, QString::fromUtf8(kAppTitle), mtCustom, QMessageBox::NoIcon, msg, MsgButtons({mbOK}));
+}
+
+void ShowErrorBox(QWidget* parent, const QString& msg) {
+  RunBox(parent, QString::fromUtf8(kAppTitle), mtError, QMessageBox::Critical, msg, MsgButtons({mbOK}));
+}
+
+void RunGuarded(QWidget* parent, const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const Exception& e) {
+    ShowErrorBox(parent, QString::fromUtf8(e.Message().c_str()));
+  } catch (const std::bad_alloc&) {
+    ShowErrorBox(parent, QString::fromUtf8("メモリが不足しています"));
+  } catch (const std::exception& e) {
+    ShowErrorBox(parent, QString::fromUtf8(e.what()));
+  }
+}
+
+// ---------------------------------------------------------------------------
+// File dialogs.
+
+TFileDialog::TFileDialog(QWidget* owner, Kind kind) : FOwner(owner), FKind(kind) {}
+
+TFileDialog::~TFileDialog() = default;
+
+QStringList TFileDialog::QtFilters(const AnsiString& filter) {
+  QStringList parts = QString::fromUtf8(filter.c_str()).split(QLatin1Char('|'));
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString pattern = parts[i + 1];
+    pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+    QStringList globs = pattern.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (QString& g : globs)
+      if (g == QLatin1String("*.*")) g = QStringLiteral("*");
+    out << parts[i] + QStringLiteral(" (") + globs.join(QLatin1Char(' ')) + QLatin1Char(')');
+  }
+  return out;
+}
+
+bool TFileDialog::Execute() {
+  if (ExecuteHook) return ExecuteHook(FileName);
+  if (!FDialog) {
+    // One dialog kept for the life of the window, so it returns to the last
+    // folder, as the system's dialogs do.
+    FDialog = std::make_unique<QFileDialog>(FOwner);
+    FDialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    FDialog->setOption(QFileDialog::HideNameFilterDetails, true);
+    if (FKind == Open) {
+      FDialog->setAcceptMode(QFileDialog::AcceptOpen);
+      FDialog->setFileMode(QFileDialog::AnyFile);  // a missing name gets through
+    } else {
+      FDialog->setAcceptMode(QFileDialog::AcceptSave);
+      FDialog->setFileMode(QFileDialog::AnyFile);
+      FDialog->setOption(QFileDialog::DontConfirmOverwrite, true);
+    }
+  }
+  FDialog->setNameFilters(QtFilters(Filter));
+  if (!FileName.empty()) FDialog->selectFile(FileNameToQt(FileName));
+  if (FDialog->exec() != QDialog::Accepted) return false;
+  QStringList files = FDialog->selectedFiles();
+  if (files.isEmpty()) return false;
+  FileName = FileNameFromQt(files.first());
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Progress bar.
+
+TProgressBar::TProgressBar(QWidget* parent) : QProgressBar(parent) {
+  setTextVisible(false);
+  Show();
+}
+
+void TProgressBar::SetMin(int v) {
+  FMin = v;
+  if (FMax < FMin) FMax = FMin;
+  SetPosition(FPosition);
+}
+
+void TProgressBar::SetMax(int v) {
+  FMax = v;
+  if (FMin > FMax) FMin = FMax;
+  SetPosition(FPosition);
+}
+
+void TProgressBar::SetPosition(int v) {
+  FPosition = v < FMin ? FMin : v > FMax ? FMax : v;
+  Show();
+}
+
+void TProgressBar::StepIt() {
+  long long next = static_cast<long long>(FPosition) + FStep;
+  long long span = static_cast<long long>(FMax) - FMin;
+  if (next > FMax) next = span > 0 ? FMin + (next - FMin) % span : FMin;
+  if (next < FMin) next = FMin;
+  FPosition = static_cast<int>(next);
+  Show();
+}
+
+void TProgressBar::Show() {
+  // An empty range would turn Qt's bar into a busy indicator.
+  const int lo = FMax > FMin ? FMin : 0;
+  const int hi = FMax > FMin ? FMax : 1;
+  if (minimum() != lo || maximum() != hi) setRange(lo, hi);
+  setValue(FMax > FMin ? FPosition : 0);
+}
+
+// ---------------------------------------------------------------------------
+// Hourglass.
+
+THourGlass::THourGlass() {
+  InitControls();
+  FOld = Screen->GetCursor();
+  Screen->SetCursor(crHourGlass);
+}
+
+THourGlass::~THourGlass() { Screen->SetCursor(FOld); }
+
+TNormalCursor::TNormalCursor() {
+  InitControls();
+  FOld = Screen->GetCursor();
+  Screen->SetCursor(crDefault);
+}
+
+TNormalCursor::~TNormalCursor() { Screen->SetCursor(FOld); }
+
+// ---------------------------------------------------------------------------
+// Names and texts.
+
+AnsiString ExeName() { return FileNameFromQt(QCoreApplication::applicationFilePath()); }
+
+AnsiString ChangeFileExt(const AnsiString& path, const AnsiString& ext) {
+  size_t slash = path.find_last_of('/');
+  size_t dot = path.find_last_of('.');
+  if (dot == AnsiString::npos || (slash != AnsiString::npos && dot < slash)) return path + ext;
+  return path.substr(0, dot) + ext;
+}
+
+bool FileExists(const AnsiString& path) {
+  QFileInfo info(FileNameToQt(path));
+  return info.exists() && !info.isDir();
+}
+
+QString FileNameToQt(const AnsiString& name) { return QFile::decodeName(QByteArray::fromStdString(name)); }
+
+AnsiString FileNameFromQt(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
+QString GetShortHint(const QString& hint) {
+  int bar = hint.indexOf(QLatin1Char('|'));
+  return bar < 0 ? hint : hint.left(bar);
+}
+
+QString GetLongHint(const QString& hint) {
+  int bar = hint.indexOf(QLatin1Char('|'));
+  return bar < 0 ? hint : hint.mid(bar + 1);
+}
+
+QFont FormFont(const char* face, int height) {
+  static const bool substituted = [] {
+    QFont::insertSubstitution(QString::fromUtf8("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+    QFont::insertSubstitution(QString::fromUtf8("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    return true;
+  }();
+  (void)substituted;
+  QFont font(QString::fromUtf8(face));
+  if (height < 0) font.setPixelSize(-height);
+  else if (height > 0) font.setPixelSize(height);
+  return font;
+}

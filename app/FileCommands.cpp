@@ -1,0 +1,88 @@
+// The file, edit, help and settings commands of the main window.
+#include <QApplication>
+
+#include "app/About.h"
+#include "app/HelpViewer.h"
+#include "app/SettingsDlg.h"
+#include "app/Unit1.h"
+
+bool TForm1::SavePrompt() {
+  if (!AFEdit2->isEdited()) return true;
+  const int answer = MessageDlg(this, QString::fromUtf8("編集中のテキストを保存しますか"), mtInformation,
+                                MsgButtons({mbYes, mbNo, mbCancel}));
+  // Yes always saves under a new name; when nothing was written (the dialog
+  // cancelled) the command ends as with Cancel, so no edit is lost.
+  if (answer == mrYes) return DoSaveAs();
+  return answer == mrNo;
+}
+
+bool TForm1::DoSave() {
+  if (OutputFileName.empty()) return DoSaveAs();
+  // An exact comparison: names that differ in letter case are different.
+  if (InputFileName != OutputFileName) {
+    AFEdit2->SaveToFile(SaveDialog1->FileName, TConvMode());
+    return true;
+  }
+  ShowMessage(this, QString::fromUtf8("出力ファイルは入力ファイルと同名にはできません"));
+  return false;
+}
+
+bool TForm1::DoSaveAs() {
+  if (!SaveDialog1->Execute()) return false;
+  OutputFileName = SaveDialog1->FileName;
+  ShowInputOutputCaption();
+  // No same-name test here: Save As writes to whatever name was chosen.
+  AFEdit2->SaveToFile(OutputFileName, TConvMode());
+  return true;
+}
+
+void TForm1::FileNew1Execute(QObject*) {
+  if (!SavePrompt()) return;
+  {
+    THourGlass hourglass;
+    AFEdit1->Clear();
+    AFEdit2->Clear();
+  }
+  SetCaption(QStringLiteral("Sorvelan - ->") + FileNameToQt(OutputFileName));
+}
+
+void TForm1::FileOpen1Execute(QObject*) {
+  if (!SavePrompt()) return;
+  if (OpenDialog1->Execute()) {
+    const AnsiString name = OpenDialog1->FileName;
+    if (!FileExists(name)) {
+      ShowMessage(this, FileNameToQt(name) + QString::fromUtf8("は存在しません"));
+    } else {
+      AFEdit1->LoadFromFile(name, TConvMode());
+      AFEdit2->LoadFromFile(name, TConvMode());
+      // Named only once both panes hold the file.
+      InputFileName = name;
+      ShowInputOutputCaption();
+    }
+  }
+  ProgressBar1->SetPosition(0);
+}
+
+void TForm1::FileSave1Execute(QObject*) { DoSave(); }
+
+void TForm1::FileSaveAs1Execute(QObject*) { DoSaveAs(); }
+
+void TForm1::FileExit1Execute(QObject*) { close(); }
+
+void TForm1::EditUndo1Execute(QObject*) { AFEdit2->Undo(); }
+
+void TForm1::EditRedo1Execute(QObject*) { AFEdit2->Redo(); }
+
+void TForm1::HelpAbout1Execute(QObject*) {
+  if (AboutBox) AboutBox->exec();
+}
+
+void TForm1::N24Click(QObject*) {
+  if (OKBottomDlg) OKBottomDlg->exec();
+}
+
+void TForm1::SorvelanHelpClick(QObject*) {
+  // The help file lies beside the program and has its name.
+  if (!FHelpViewer) FHelpViewer = new THelpViewer(this);
+  FHelpViewer->ShowContents(ChangeFileExt(ExeName(), ".hlp"));
+}

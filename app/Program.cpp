@@ -1,0 +1,42 @@
+#include "app/Program.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <memory>
+
+#include "app/About.h"
+#include "app/AppSupport.h"
+#include "app/SettingsDlg.h"
+#include "app/Unit1.h"
+#include "platform/qt/Controls.h"
+
+int RunSorvelan(int argc, char** argv, const std::function<void()>& started) {
+  QApplication app(argc, argv);
+  InitControls();
+  Application->SetTitle(kAppTitle);
+  // An error inside an event of a pane ends that event and is shown; the
+  // program goes on.
+  Application->OnException = [](TObject*, const std::exception& E) {
+    ShowErrorBox(Form1, QString::fromUtf8(E.what()));
+  };
+
+  auto form = std::make_unique<TForm1>();
+  Form1 = form.get();
+  auto about = std::make_unique<TAboutBox>();
+  AboutBox = about.get();
+  // Reads the settings file into the dialog's controls.
+  auto settings = std::make_unique<TOKBottomDlg>();
+  OKBottomDlg = settings.get();
+
+  form->show();
+  if (started) QTimer::singleShot(0, &app, started);
+  app.exec();
+
+  Application->OnException = nullptr;
+  OKBottomDlg = nullptr;
+  AboutBox = nullptr;
+  settings.reset();
+  about.reset();
+  form.reset();
+  return 0;
+}

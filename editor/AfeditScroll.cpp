@@ -1,0 +1,404 @@
+// The view onto the rows: the two scroll bars, the first displayed row and
+// column, the view following the caret, the scroll messages (with the
+// acceleration of repeated vertical steps), the client size and the caret's
+// life with the focus.
+//
+// The control scrolls itself by sending WM_VSCROLL / WM_HSCROLL through its
+// own WindowProc (Perform), so that a replaced WindowProc sees those steps.
+#include "editor/Afedit.h"
+#include "platform/qt/Caret.h"
+#include "platform/qt/KeyState.h"
+
+namespace {
+
+constexpr unsigned kScrollInfoSize = 28;  // cbSize of a scroll record
+
+bool ShowsVertical(TScrollStyle s) { return s == ssVertical || s == ssBoth; }
+bool ShowsHorizontal(TScrollStyle s) { return s == ssHorizontal || s == ssBoth; }
+
+uintptr_t ScrollWParam(int code, int pos) {
+  return static_cast<uintptr_t>(MAKELONG(static_cast<uint16_t>(code), static_cast<uint16_t>(pos)));
+}
+
+}  // namespace
+
+void SetScrollBarPos(TWinControl* window, int bar, int position, bool redraw) {
+  TScrollInfo info;
+  info.cbSize = kScrollInfoSize;
+  info.fMask = SIF_POS;
+  info.nPos = position;
+  info.nTrackPos = position;
+  SetScrollInfo(window, bar, info, redraw);
+}
+
+// ---------------------------------------------------------------------------
+
+void TCustomAFEdit::SetScrollBars(TScrollStyle style) {
+  FScrollBars = style;
+  if (FRowHeight == 0) return;
+  HWND wnd = GetHandle();
+  int N = GetLinesCount();
+  int R = GetDspRowCount();
+  int C = GetDspColCount();
+
+  if (N >= R || FTopLine > 0 || FCaret.y >= R) {
+    FVScrollInfo.cbSize = kScrollInfoSize;
+    FVScrollInfo.fMask = SIF_ALL;
+    FVScrollInfo.nMin = 0;
+    FVScrollInfo.nMax = Max(Max(N - 1, R + FTopLine - 1), FCaret.y);
+    FVScrollInfo.nPage = static_cast<unsigned>(Max(R, 0));
+    FVScrollInfo.nPos = FTopLine;
+    if (ShowsVertical(style)) {
+      SetScrollInfo(wnd, SB_VERT, FVScrollInfo, true);
+      if (!FVScrollShown) {
+        ShowScrollBar(wnd, SB_VERT, true);
+        FVScrollShown = true;
+      }
+    } else {
+      ShowScrollBar(wnd, SB_VERT, false);
+      FVScrollShown = false;
+    }
+    EnableScrollBar(wnd, SB_VERT, ESB_ENABLE_BOTH);
+  } else if (FVScrollShown) {
+    ShowScrollBar(wnd, SB_VERT, false);
+    FVScrollShown = false;
+  }
+
+  int W = Max(FDefWrapPos, FMaxRowLen);
+  if (C < W || FLeftCol > 0) {
+    FHScrollInfo.cbSize = kScrollInfoSize;
+    FHScrollInfo.fMask = SIF_ALL;
+    FHScrollInfo.nMin = 0;
+    FHScrollInfo.nMax = Max(W, FCaret.x);
+    FHScrollInfo.nPage = static_cast<unsigned>(Max(C, 0));
+    FHScrollInfo.nPos = FLeftCol;
+    if (ShowsHorizontal(style)) {
+      SetScrollInfo(wnd, SB_HORZ, FHScrollInfo, true);
+      if (!FHScrollShown) {
+        ShowScrollBar(wnd, SB_HORZ, true);
+        FHScrollShown = true;
+      }
+    } else {
+      ShowScrollBar(wnd, SB_HORZ, false);
+      FHScrollShown = false;
+    }
+    EnableScrollBar(wnd, SB_HORZ, ESB_ENABLE_BOTH);
+  } else if (FHScrollShown) {
+    ShowScrollBar(wnd, SB_HORZ, false);
+    FHScrollShown = false;
+  }
+}
+
+void TCustomAFEdit::SetTopLine(int row) {
+  FTopLine = Max(0, Min(GetLinesCount() - GetDspRowCount() / 2, row));
+  Paint();
+}
+
+void TCustomAFEdit::CaretMoveResultPaint() {
+  int top = FTopLine, left = FLeftCol;
+  int r = FCaret.y, c = FCaret.x;
+  int R = GetDspRowCount(), C = GetDspColCount();
+  HWND wnd = GetHandle();
+
+  if (FLastTopLine != FTopLine || FLastLeftCol != FLeftCol) SetScrollBars(FScrollBars);
+
+  FVScrollInfo.cbSize = kScrollInfoSize;
+  FVScrollInfo.fMask = SIF_POS;
+  if (r < top - 1) {
+    FVScrollInfo.nPos = r;
+    if (ShowsVertical(FScrollBars)) SetScrollInfo(wnd, SB_VERT, FVScrollInfo, false);
+    Perform(WM_VSCROLL, ScrollWParam(SB_THUMBPOSITION, 0), 0);
+  } else if (r == top - 1) {
+    Perform(WM_VSCROLL, ScrollWParam(SB_LINEUP, top), 0);
+  } else if (r == top + R - 1) {
+    Perform(WM_VSCROLL, ScrollWParam(SB_LINEDOWN, top), 0);
+  } else if (r >= top + R) {
+    FTopLine = r - R + 2;
+    Paint();
+  }
+
+  if (c < left - 1) {
+    FHScrollInfo.nPos = c;
+    if (ShowsHorizontal(FScrollBars)) SetScrollInfo(wnd, SB_HORZ, FHScrollInfo, false);
+    Perform(WM_HSCROLL, ScrollWParam(SB_THUMBPOSITION, 0), 0);
+  } else if (c == left - 1) {
+    Perform(WM_HSCROLL, ScrollWParam(SB_LINELEFT, left), 0);
+  } else if (c == left + C - 2) {
+    Perform(WM_HSCROLL, ScrollWParam(SB_LINERIGHT, left), 0);
+  } else if (c >= left + C - 1) {
+    FHScrollInfo.nPos = c - C + 1;
+    if (ShowsHorizontal(FScrollBars)) SetScrollInfo(wnd, SB_HORZ, FHScrollInfo, false);
+    Perform(WM_HSCROLL, ScrollWParam(SB_THUMBPOSITION, 0), 0);
+  }
+
+  SetCaretPosition();
+
+  // The selection follows the caret with Shift, else collapses onto it.
+  TPoint oldEnd = FSelArea->FEndPoint;
+  auto flagRows = [this](int a, int b) {
+    for (int k = Min(a, b); k <= Max(a, b); ++k)
+      if (k >= 0) GetLinesAttr(k)->Changed = 1;
+  };
+  if (FShiftDown) {
+    FSelArea->PutEndPoint(PointAlign(FCaret));
+  } else if (FSelArea->isPointAble()) {
+    flagRows(FSelArea->GetStartPoint().y, FSelArea->GetEndPoint().y);
+    TPoint p = PointAlign(FCaret);
+    FSelArea->PutEndPoint(p);
+    FSelArea->PutStartPoint(p);
+    ValiPaint();
+  }
+
+  r = FCaret.y;
+  TPoint newEnd = FSelArea->FEndPoint;
+  if (newEnd.y != oldEnd.y) {
+    flagRows(oldEnd.y, r);
+    ValiPaint();
+  } else {
+    int top2 = (r - FTopLine) * FRowHeight + FTextTop;
+    FPaintRect = TRect((Min(oldEnd.x, newEnd.x) - FLeftCol) * FCharStep + FTextLeft, top2,
+                       (Max(oldEnd.x, newEnd.x) - FLeftCol) * FCharStep + FTextLeft, top2 + FRowHeight);
+    if (!FPaintRect.IsEmpty()) {
+      HideCaret(wnd);
+      DrawLine(r);
+      ShowCaret(wnd);
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Scroll messages.
+
+void TCustomAFEdit::WMVScroll(TWMScroll& Message) {
+  HWND wnd = GetHandle();
+  bool shift = GetKeyState(VK_SHIFT) < 0;
+  if (FSelArea->isPointAble() || FSelArea->isRowAble()) {
+    HideCaret(wnd);
+    ++FCaretHideCount;
+  }
+  ScrollAccel = Max(1, Min(FAccelRate, ScrollAccel + 1));
+
+  TScrollInfo si;
+  si.cbSize = kScrollInfoSize;
+  si.fMask = SIF_ALL;
+  if (ShowsVertical(FScrollBars)) {
+    GetScrollInfo(wnd, SB_VERT, &si);
+  } else {
+    si.fMask = FVScrollInfo.fMask;
+    si.nMin = FVScrollInfo.nMin;
+    si.nMax = FVScrollInfo.nMax;
+    si.nPage = FVScrollInfo.nPage;
+    si.nPos = FVScrollInfo.nPos;
+    // The stored record has no track position: a track then goes to the
+    // stored position.
+    si.nTrackPos = FVScrollInfo.nPos;
+  }
+
+  int N = GetLinesCount();
+  int R = GetDspRowCount();
+  // Keeps a carried caret within the view: at most the second-last fully
+  // visible row, then on an existing row.
+  auto carryCaret = [&] {
+    if (!shift) {
+      if (FCaret.y < FTopLine) FCaret.y = FTopLine;
+      int upper = Max(FTopLine, FTopLine + R - 2);
+      if (FCaret.y > upper) FCaret.y = upper;
+    }
+    if (FCaret.y >= N) FCaret.y = N - 1;
+  };
+
+  switch (Message.ScrollCode) {
+    case SB_LINEUP:
+    case SB_LINEDOWN:
+      HideCaret(wnd);
+      if (Message.ScrollCode == SB_LINEUP) {
+        int k = ScrollAccel;
+        for (int pass = 0; pass < k; ++pass) {
+          if (FTopLine - ScrollAccel <= 0) ScrollAccel = 1;
+          if (FTopLine > 0) {
+            --FTopLine;
+            if (!shift && FCaret.y - FTopLine > R - 2) --FCaret.y;
+            Paint();
+          }
+        }
+      } else if (N - R >= FTopLine) {
+        FTopLine += ScrollAccel;
+        if (!shift && FCaret.y < FTopLine) FCaret.y += ScrollAccel;
+        Paint();
+      }
+      SetScrollBarPos(wnd, SB_VERT, FTopLine, true);
+      SetCaretPosition();
+      SetScrollBars(FScrollBars);
+      ShowCaret(wnd);
+      break;
+    case SB_PAGEUP:
+      for (int pass = 0, k = ScrollAccel; pass < k; ++pass) {
+        FTopLine = Max(0, FTopLine - R);
+        if (!shift) FCaret.y -= R;
+        FCaret.y = Max(0, FCaret.y);
+        if (FTopLine != FLastTopLine) Paint();
+      }
+      break;
+    case SB_PAGEDOWN:
+      for (int pass = 0, k = ScrollAccel; pass < k; ++pass) {
+        FTopLine = Max(0, Min(si.nMax - R, FTopLine + R));
+        if (!shift) FCaret.y += R;
+        FCaret.y = Min(FCaret.y, N - 1);
+        if (FTopLine != FLastTopLine) Paint();
+      }
+      break;
+    case SB_THUMBPOSITION:
+      if (Focused()) {
+        FTopLine = Max(0, si.nPos);
+        carryCaret();
+        if (FTopLine != FLastTopLine) {
+          Paint();
+          FLastTopLine = FTopLine;
+        }
+      } else {
+        SetScrollBars(FScrollBars);
+      }
+      break;
+    case SB_THUMBTRACK:
+      if (FThumbTrack) {
+        int old = FTopLine;
+        FTopLine = Max(0, ShowsVertical(FScrollBars) ? si.nTrackPos : Min(si.nTrackPos, N - 1));
+        carryCaret();
+        HideCaret(wnd);
+        if (FTopLine != old) Paint();
+        if (Focused()) {
+          SetCaretPosition();
+          ShowCaret(wnd);
+        }
+        FLastTopLine = FTopLine;
+      }
+      break;
+    case SB_ENDSCROLL:
+      ScrollAccel = 0;
+      break;
+    default:
+      break;
+  }
+}
+
+void TCustomAFEdit::WMHScroll(TWMScroll& Message) {
+  HWND wnd = GetHandle();
+  SetFocus();
+
+  TScrollInfo si;
+  si.cbSize = kScrollInfoSize;
+  si.fMask = SIF_ALL;
+  bool barShown = ShowsHorizontal(FScrollBars);
+  if (barShown) {
+    GetScrollInfo(wnd, SB_HORZ, &si);
+  } else {
+    si.fMask = FHScrollInfo.fMask;
+    si.nMin = FHScrollInfo.nMin;
+    si.nMax = FHScrollInfo.nMax;
+    si.nPage = FHScrollInfo.nPage;
+    si.nPos = FHScrollInfo.nPos;
+  }
+
+  int C = GetDspColCount();
+  int R = GetDspRowCount();
+  // Redraws the R + 1 rows of the view inside FPaintRect.
+  auto drawStrip = [&] {
+    HideCaret(wnd);
+    for (int r = FTopLine; r <= FTopLine + R; ++r) DrawLine(r);
+    SetCaretPosition();
+    ShowCaret(wnd);
+  };
+
+  switch (Message.ScrollCode) {
+    case SB_LINELEFT:
+      if (FLeftCol <= 0) break;
+      --FLeftCol;
+      SetScrollBarPos(wnd, SB_HORZ, FLeftCol, true);
+      ScrollWindow(wnd, FCharStep, 0, &FTextRect, &FTextRect);
+      ValidateRect(wnd, &FTextRect);
+      FPaintRect = FTextRect;
+      FPaintRect.Right = FTextLeft + 2 * FCharStep;
+      drawStrip();
+      break;
+    case SB_LINERIGHT:
+      FMaxRowLen = Max(FMaxRowLen, FDefWrapPos + 2);
+      if (FMaxRowLen - C < FLeftCol) break;
+      ++FLeftCol;
+      SetScrollBarPos(wnd, SB_HORZ, FLeftCol, true);
+      ScrollWindow(wnd, -FCharStep, 0, &FTextRect, &FTextRect);
+      ValidateRect(wnd, &FTextRect);
+      FPaintRect = FTextRect;
+      FPaintRect.Left = FTextLeft + (C - 4) * FCharStep;
+      drawStrip();
+      break;
+    case SB_PAGELEFT:
+      FLeftCol = FLeftCol < C ? 0 : FLeftCol - (C - 2);
+      Paint();
+      break;
+    case SB_PAGERIGHT: {
+      // A page of C - 2 columns, but never past the point where the bar's
+      // last column stands at the right edge (and never backwards).
+      int lastStart = Max(0, si.nMax - C + 1);
+      int target = Min(FLeftCol + Max(1, C - 2), lastStart);
+      FLeftCol = Max(FLeftCol, target);
+      Paint();
+      break;
+    }
+    case SB_THUMBPOSITION:
+      FLeftCol = Max(0, si.nPos);
+      Paint();
+      break;
+    case SB_THUMBTRACK: {
+      if (!FThumbTrack) break;
+      int old = FLeftCol;
+      // The 32-bit track position of the bar (the message's 16-bit word
+      // turns negative on wide rows), held within the bar's range.
+      int pos = barShown ? si.nTrackPos : Message.Pos;
+      int hi = Max(si.nMin, si.nMax - Max(static_cast<int>(si.nPage) - 1, 0));
+      FLeftCol = Max(0, Max(si.nMin, Min(pos, hi)));
+      SetScrollBarPos(wnd, SB_HORZ, FLeftCol, true);
+      HideCaret(wnd);
+      int d = old - FLeftCol;
+      ScrollWindow(wnd, d * FCharStep, 0, &FTextRect, &FTextRect);
+      ValidateRect(wnd, &FTextRect);
+      FPaintRect = FTextRect;
+      if (old < FLeftCol)
+        FPaintRect.Left = ClientWidth() + d * FCharStep;
+      else
+        FPaintRect.Right = FTextLeft + d * FCharStep;
+      for (int r = FTopLine; r <= FTopLine + R; ++r) DrawLine(r);
+      SetCaretPosition();
+      ShowCaret(wnd);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Size and focus.
+
+void TCustomAFEdit::WMSize(TWMSize& Message) {
+  Inherited(Message.Message);
+  if (Message.SizeType == SIZE_RESTORED || Message.SizeType == SIZE_MAXIMIZED) {
+    FTextRect.Right = Message.Width;
+    FTextRect.Bottom = Message.Height;
+  }
+}
+
+void TCustomAFEdit::WMSetFocus(TWMSetFocus& Message) {
+  HWND wnd = GetHandle();
+  CreateCaret(wnd, nullptr, 2, FTextHeight);
+  // The caret now has the insert shape: the next placement reshapes it for
+  // overwrite mode.
+  FCaretInsertShape = true;
+  ShowCaret(wnd);
+  SetCaretPosition();
+  SetScrollBars(FScrollBars);
+}
+
+void TCustomAFEdit::WMKillFocus(TWMKillFocus& Message) {
+  DestroyCaret();
+  Inherited(Message.Message);
+}

@@ -1,0 +1,130 @@
+// The Screen and Application objects, cursors, and the exception boundary.
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+#include <cstdio>
+
+#include "platform/qt/ControlImpl.h"
+#include "platform/qt/Controls.h"
+#include "platform/qt/QtBridge.h"
+
+TScreen* Screen = nullptr;
+TApplication* Application = nullptr;
+
+void InitControls() {
+  if (!Application) Application = new TApplication;
+  if (!Screen) Screen = new TScreen;
+}
+
+
+QCursor CursorFor(TCursor c) {
+  switch (c) {
+    case crNone: return QCursor(Qt::BlankCursor);
+    case crCross: return QCursor(Qt::CrossCursor);
+    case crIBeam: return QCursor(Qt::IBeamCursor);
+    case crSize: return QCursor(Qt::SizeAllCursor);
+    case crSizeNESW: return QCursor(Qt::SizeBDiagCursor);
+    case crSizeNS: return QCursor(Qt::SizeVerCursor);
+    case crSizeNWSE: return QCursor(Qt::SizeFDiagCursor);
+    case crSizeWE: return QCursor(Qt::SizeHorCursor);
+    case crUpArrow: return QCursor(Qt::UpArrowCursor);
+    case crHourGlass: return QCursor(Qt::WaitCursor);
+    case crDrag:
+    case crMultiDrag: return QCursor(Qt::DragCopyCursor);
+    case crNoDrop:
+    case crNo: return QCursor(Qt::ForbiddenCursor);
+    case crHSplit: return QCursor(Qt::SplitHCursor);
+    case crVSplit: return QCursor(Qt::SplitVCursor);
+    case crSQLWait:
+    case crAppStart: return QCursor(Qt::BusyCursor);
+    case crHelp: return QCursor(Qt::WhatsThisCursor);
+    case crHandPoint: return QCursor(Qt::PointingHandCursor);
+    default: break;
+  }
+  if (c > 0 && Screen) {
+    if (HCURSOR h = Screen->Cursors.Get(c)) return h->cursor;
+  }
+  return QCursor(Qt::ArrowCursor);
+}
+
+TScreen::TScreen() : TComponent(nullptr) {}
+
+TScreen::~TScreen() {
+  if (FCursor != crDefault && QGuiApplication::instance()) QGuiApplication::restoreOverrideCursor();
+}
+
+HCURSOR TScreen::TCursorTable::Get(int index) const {
+  auto it = FTable.find(index);
+  return it == FTable.end() ? nullptr : it->second;
+}
+
+void TScreen::SetCursor(TCursor c) {
+  if (c == FCursor) return;
+  TCursor old = FCursor;
+  FCursor = c;
+  if (!QGuiApplication::instance()) return;
+  if (c == crDefault) {
+    QGuiApplication::restoreOverrideCursor();
+  } else if (old == crDefault) {
+    QGuiApplication::setOverrideCursor(CursorFor(c));
+  } else {
+    QGuiApplication::changeOverrideCursor(CursorFor(c));
+  }
+}
+
+int TScreen::GetWidth() const {
+  QScreen* s = QGuiApplication::primaryScreen();
+  return s ? s->geometry().width() : 0;
+}
+
+int TScreen::GetHeight() const {
+  QScreen* s = QGuiApplication::primaryScreen();
+  return s ? s->geometry().height() : 0;
+}
+
+TApplication::TApplication() : TComponent(nullptr) {}
+
+void TApplication::HandleException(TObject* Sender) {
+  // Called inside a catch block: find out what was thrown.
+  if (!std::current_exception()) return;
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    if (OnException) {
+      try {
+        OnException(Sender, e);
+      } catch (...) {
+        std::fprintf(stderr, "例外の処理中に例外が発生しました\n");
+      }
+    } else {
+      ShowException(e);
+    }
+  } catch (...) {
+    Exception e("不明な例外が発生しました");
+    if (OnException) {
+      try {
+        OnException(Sender, e);
+      } catch (...) {
+      }
+    } else {
+      ShowException(e);
+    }
+  }
+}
+
+void TApplication::ShowException(const std::exception& E) {
+  std::fprintf(stderr, "%s\n", E.what());
+  std::fflush(stderr);
+}
+
+void TApplication::ProcessMessages() { QCoreApplication::processEvents(); }
+
+void GuardEvent(TObject* sender, const std::function<void()>& f) {
+  try {
+    f();
+  } catch (...) {
+    InitControls();
+    Application->HandleException(sender);
+  }
+}

@@ -1,0 +1,38 @@
+// Stands in for the GUI library's clipboard object (Clipboard(), TClipboard) carrying CF_TEXT.
+#pragma once
+
+#include "platform/qt/Classes.h"
+#include "platform/text/AnsiString.h"
+
+// Raised when the system clipboard cannot be reached.
+class EClipboardException : public Exception {
+ public:
+  explicit EClipboardException(const AnsiString& message);
+};
+
+// The system clipboard as code page 932 text. Writing offers two formats at
+// once: plain UTF-8 text for other programs and a private type with the exact
+// code page 932 bytes, so that a copy made here reads back byte for byte.
+// Reading prefers the private type; plain text from elsewhere is converted to
+// code page 932, characters it cannot hold becoming "?", and cut at the first
+// NUL. Needs a running QGuiApplication; without one, and when the system
+// clipboard cannot be reached, the operations raise EClipboardException.
+class TClipboard {
+ public:
+  // MIME type of the exact code page 932 bytes.
+  static const char* const PrivateMimeType;
+
+  // Puts the zero-terminated code page 932 text on the clipboard.
+  void SetTextBuf(const char* buffer);
+  // The same for a string; the text ends at its first NUL, as CF_TEXT does.
+  void SetAsText(const AnsiString& text);
+  // The clipboard's text as code page 932, or empty when it holds no text.
+  AnsiString GetAsText() const;
+  // True when the clipboard holds text in either format.
+  bool HasText() const;
+  // Empties the clipboard.
+  void Clear();
+};
+
+// The process's one clipboard object.
+TClipboard* Clipboard();

@@ -1,0 +1,92 @@
+// Private to platform/qt: the widget behind a windowed control and the state
+// that the control, its scroll bars and the caret share.
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QRegion>
+#include <QScrollBar>
+#include <QWidget>
+
+#include "platform/qt/Controls.h"
+#include "platform/qt/ScrollBars.h"
+
+// The widget of a TWinControl: every event goes through the control's
+// TranslateEvent first.
+class TControlWidget : public QWidget {
+ public:
+  TControlWidget(TWinControl* owner, QWidget* parent) : QWidget(parent), Owner(owner) {}
+  TWinControl* Owner;  // null once the control is being destroyed
+
+ protected:
+  bool event(QEvent* e) override;
+};
+
+// One of a control's two window scroll bars.
+class TScrollBarWidget : public QScrollBar {
+ public:
+  TScrollBarWidget(TWinControl* owner, int bar, QWidget* parent);
+  TWinControl* Owner;
+  int Bar;  // SB_HORZ or SB_VERT
+
+ protected:
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
+};
+
+struct TWinControl::Impl {
+  explicit Impl(TWinControl* self) : Self(self) {}
+  TWinControl* Self;
+  QPointer<TControlWidget> Widget;
+
+  // Client area in widget coordinates (frame and visible bars excluded).
+  QRect Client;
+  int Frame = 0;  // border width in pixels on every side
+
+  // Painting: the backing image of a TCustomControl (client size) and the
+  // part of the client still to be painted through WM_PAINT.
+  bool HasImage = false;
+  QImage Image;
+  TCanvas* Canvas = nullptr;
+  QRegion Invalid;
+  bool NcDirty = true;
+  bool InPaint = false;
+
+  // Window scroll bars, as Win32 keeps them.
+  struct Bar {
+    QPointer<TScrollBarWidget> Widget;
+    int Min = 0, Max = 0;
+    unsigned Page = 0;
+    int Pos = 0;
+    bool Visible = false;
+    bool Enabled = true;
+    bool Tracking = false;  // the user drags the thumb
+    int TrackPos = 0;
+    bool UserAction = false;  // a mouse action on the bar is in progress
+  } Bars[2];  // [SB_HORZ], [SB_VERT]
+
+  // Screen refresh of a client rectangle.
+  void UpdateClient(const QRect& clientRect);
+  void UpdateClient() { UpdateClient(QRect(0, 0, Client.width(), Client.height())); }
+};
+
+// Creates the scroll bar widgets of a control when it first needs them, and
+// brings a bar widget in line with its Win32 state.
+TScrollBarWidget* EnsureScrollBar(TWinControl* control, int bar);
+void SyncScrollBarWidget(TWinControl::Impl& impl, int bar);
+
+// The caret's part in painting a control and in its destruction.
+void PaintCaretOverlay(TWinControl* control, QPainter& painter, const QPoint& clientOrigin);
+void CaretOwnerDestroyed(TWinControl* control);
+// ScrollWindow moves a caret that lies in the scrolled area along with it.
+void CaretScrolled(TWinControl* control, const QRect& area, int dx, int dy);
+
+// Lays out a control's client and bars again (after a bar is shown or hidden).
+struct TScrollBarsAccess {
+  static void Relayout(TWinControl* c) { c->UpdateGeometry(); }
+};
+
+// The QCursor of a TCursor value.
+class QCursor;
+QCursor CursorFor(TCursor c);

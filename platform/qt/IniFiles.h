@@ -1,0 +1,72 @@
+// Profile (INI) files: stands in for the library's TIniFile over the Windows profile-file calls.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/qt/Classes.h"
+
+// Raised when the file cannot be written; the text is "<path> に書き込めません".
+class EIniFileException : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// One profile file: "[Section]" lines and "Key=Value" lines below them.
+// Section and key names match case-insensitively and with surrounding blanks
+// ignored; the first matching section and the first matching key in it win.
+// The file is read once when the object is made; every write changes that
+// copy and at once writes the whole file again through a temporary file that
+// is renamed over the old one, so a failed write leaves the old file intact.
+// Lines that are not the key being written (comments, other sections, other
+// keys, blank lines) are kept as they were.
+class TIniFile {
+ public:
+  explicit TIniFile(const std::string& FileName);
+
+  const std::string& FileName() const { return FFileName; }
+
+  // The key's value with surrounding blanks removed, or Default when the
+  // file, the section or the key is missing. A key with an empty value reads "".
+  std::string ReadString(const std::string& Section, const std::string& Ident,
+                         const std::string& Default) const;
+  // The value as a 32-bit integer: decimal, or hexadecimal after "0x", "0X"
+  // or "$", with an optional sign. Missing, empty or malformed gives Default.
+  int ReadInteger(const std::string& Section, const std::string& Ident, int Default) const;
+  // ReadInteger with 1/0 for the default; any value other than 0 is true.
+  bool ReadBool(const std::string& Section, const std::string& Ident, bool Default) const;
+
+  // Each write stores the key (adding the section at the end and the key at
+  // the end of its section when missing) and rewrites the file. On failure
+  // the file is untouched and EIniFileException is thrown.
+  void WriteString(const std::string& Section, const std::string& Ident, const std::string& Value);
+  void WriteInteger(const std::string& Section, const std::string& Ident, int Value);
+  void WriteBool(const std::string& Section, const std::string& Ident, bool Value);
+
+  // Writes the current contents to the file (writes already do; kept for
+  // callers that flush explicitly).
+  void UpdateFile();
+
+  // The value parser of ReadInteger, exposed for reuse: true and the number
+  // when text is a whole integer in one of the accepted forms.
+  static bool ParseInteger(const std::string& text, int& value);
+
+ private:
+  struct Line {
+    std::string Text;     // as read or written, without the line end
+    bool IsSection = false;
+    std::string Name;     // section name or key, trimmed; empty for other lines
+    bool IsKey = false;
+  };
+  static Line ParseLine(const std::string& text);
+  // Index of the first line of the section's body and one past its end, or
+  // false when the section is missing.
+  bool FindSection(const std::string& Section, size_t& begin, size_t& end) const;
+  // Index of the first matching key line in [begin, end), or npos.
+  size_t FindKey(size_t begin, size_t end, const std::string& Ident) const;
+  void Save() const;
+
+  std::string FFileName;
+  std::vector<Line> FLines;
+  std::string FLineEnd = "\n";
+};

@@ -1,0 +1,273 @@
+// String lists.
+#include <algorithm>
+
+#include "platform/qt/Classes.h"
+#include "platform/text/Cp932.h"
+
+namespace {
+// Compares ASCII letters without case; bytes of double-byte characters
+// (whose trail byte may be a letter) compare exactly.
+bool SameTextCp932(const AnsiString& a, const AnsiString& b) {
+  if (a.size() != b.size()) return false;
+  size_t i = 0;
+  while (i < a.size()) {
+    int len = cp932::CharLength(a, i);
+    if (len == 2) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+    } else {
+      unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+      if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+      if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+      if (x != y) return false;
+    }
+    i += static_cast<size_t>(len);
+  }
+  return true;
+}
+}  // namespace
+
+void TStrings::Put(int index, const AnsiString& s) {
+  TObject* obj = GetObject(index);
+  BeginUpdate();
+  Delete(index);
+  InsertObject(index, s, obj);
+  EndUpdate();
+}
+
+void TStrings::InsertObject(int index, const AnsiString& s, TObject* obj) {
+  Insert(index, s);
+  PutObject(index, obj);
+}
+
+int TStrings::Add(const AnsiString& s) {
+  int i = GetCount();
+  Insert(i, s);
+  return i;
+}
+
+int TStrings::AddObject(const AnsiString& s, TObject* obj) {
+  int i = GetCount();
+  InsertObject(i, s, obj);
+  return i;
+}
+
+int TStrings::IndexOf(const AnsiString& s) const {
+  int n = GetCount();
+  for (int i = 0; i < n; ++i) {
+    if (FCaseSensitive ? Get(i) == s : SameTextCp932(Get(i), s)) return i;
+  }
+  return -1;
+}
+
+int TStrings::IndexOfObject(TObject* obj) const {
+  int n = GetCount();
+  for (int i = 0; i < n; ++i)
+    if (GetObject(i) == obj) return i;
+  return -1;
+}
+
+AnsiString TStrings::GetText() const {
+  int n = GetCount();
+  size_t total = 0;
+  for (int i = 0; i < n; ++i) total += Get(i).size() + 2;
+  AnsiString out;
+  out.reserve(total);
+  for (int i = 0; i < n; ++i) {
+    out += Get(i);
+    out += "\r\n";
+  }
+  return out;
+}
+
+void TStrings::SetText(const AnsiString& text) {
+  BeginUpdate();
+  Clear();
+  size_t i = 0, n = text.size();
+  while (i < n) {
+    size_t j = i;
+    while (j < n && text[j] != '\r' && text[j] != '\n') ++j;
+    Add(text.substr(i, j - i));
+    if (j < n && text[j] == '\r') ++j;
+    if (j < n && text[j] == '\n') ++j;
+    i = j;
+  }
+  EndUpdate();
+}
+
+void TStrings::Assign(TPersistent* source) {
+  auto* src = dynamic_cast<TStrings*>(source);
+  if (!src) {
+    TPersistent::Assign(source);
+    return;
+  }
+  if (src == this) return;
+  BeginUpdate();
+  Clear();
+  AddStrings(src);
+  EndUpdate();
+}
+
+void TStrings::AddStrings(TStrings* strings) {
+  BeginUpdate();
+  int n = strings->GetCount();
+  SetCapacity(GetCount() + n);
+  for (int i = 0; i < n; ++i) AddObject(strings->Get(i), strings->GetObject(i));
+  EndUpdate();
+}
+
+void TStrings::Move(int curIndex, int newIndex) {
+  if (curIndex == newIndex) return;
+  BeginUpdate();
+  AnsiString s = Get(curIndex);
+  TObject* obj = GetObject(curIndex);
+  Delete(curIndex);
+  InsertObject(newIndex, s, obj);
+  EndUpdate();
+}
+
+void TStrings::Exchange(int index1, int index2) {
+  BeginUpdate();
+  AnsiString s1 = Get(index1), s2 = Get(index2);
+  TObject* o1 = GetObject(index1);
+  TObject* o2 = GetObject(index2);
+  Put(index1, s2);
+  PutObject(index1, o2);
+  Put(index2, s1);
+  PutObject(index2, o1);
+  EndUpdate();
+}
+
+bool TStrings::Equals(TStrings* strings) const {
+  int n = GetCount();
+  if (n != strings->GetCount()) return false;
+  for (int i = 0; i < n; ++i)
+    if (Get(i) != strings->Get(i)) return false;
+  return true;
+}
+
+void TStrings::BeginUpdate() {
+  if (FUpdateCount++ == 0) SetUpdateState(true);
+}
+
+void TStrings::EndUpdate() {
+  if (FUpdateCount == 0) return;
+  if (--FUpdateCount == 0) SetUpdateState(false);
+}
+
+void TStrings::LoadFromStream(TStream* stream) {
+  int64_t size = stream->GetSize() - stream->GetPosition();
+  AnsiString buf(static_cast<size_t>(std::max<int64_t>(0, size)), '\0');
+  if (!buf.empty()) buf.resize(static_cast<size_t>(std::max(0, stream->Read(buf.data(), static_cast<int>(buf.size())))));
+  SetText(buf);
+}
+
+void TStrings::LoadFromFile(const AnsiString& fileName) {
+  TFileStream f(fileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(&f);
+}
+
+void TStrings::SaveToStream(TStream* stream) const {
+  AnsiString s = GetText();
+  stream->WriteBuffer(s.data(), static_cast<int>(s.size()));
+}
+
+void TStrings::SaveToFile(const AnsiString& fileName) const {
+  TFileStream f(fileName, fmCreate);
+  SaveToStream(&f);
+}
+
+// ---------------------------------------------------------------------------
+
+TStringList::~TStringList() {
+  OnChange = nullptr;
+  OnChanging = nullptr;
+}
+
+void TStringList::CheckIndex(int index) const {
+  if (index < 0 || index >= GetCount()) throw EStringListError(Format(LibMsg::ListIndexError, index));
+}
+
+const AnsiString& TStringList::Get(int index) const {
+  CheckIndex(index);
+  return FItems[static_cast<size_t>(index)].s;
+}
+
+void TStringList::Put(int index, const AnsiString& s) {
+  CheckIndex(index);
+  Changing();
+  FItems[static_cast<size_t>(index)].s = s;
+  Changed();
+}
+
+TObject* TStringList::GetObject(int index) const {
+  CheckIndex(index);
+  return FItems[static_cast<size_t>(index)].obj;
+}
+
+void TStringList::PutObject(int index, TObject* obj) {
+  CheckIndex(index);
+  Changing();
+  FItems[static_cast<size_t>(index)].obj = obj;
+  Changed();
+}
+
+void TStringList::Clear() {
+  if (FItems.empty()) return;
+  Changing();
+  FItems.clear();
+  Changed();
+}
+
+void TStringList::Delete(int index) {
+  CheckIndex(index);
+  Changing();
+  FItems.erase(FItems.begin() + index);
+  Changed();
+}
+
+void TStringList::Insert(int index, const AnsiString& s) { InsertObject(index, s, nullptr); }
+
+void TStringList::InsertObject(int index, const AnsiString& s, TObject* obj) {
+  if (index < 0 || index > GetCount()) throw EStringListError(Format(LibMsg::ListIndexError, index));
+  Changing();
+  FItems.insert(FItems.begin() + index, Item{s, obj});
+  Changed();
+}
+
+void TStringList::Exchange(int index1, int index2) {
+  CheckIndex(index1);
+  CheckIndex(index2);
+  Changing();
+  std::swap(FItems[static_cast<size_t>(index1)], FItems[static_cast<size_t>(index2)]);
+  Changed();
+}
+
+void TStringList::SetCapacity(int n) {
+  if (n < GetCount()) throw EStringListError(Format(LibMsg::ListCapacityError, n));
+  FItems.reserve(static_cast<size_t>(n));
+}
+
+void TStringList::SetText(const AnsiString& text) {
+  // Reserves ahead so that a large text does not regrow the list.
+  size_t lines = 0;
+  for (char c : text)
+    if (c == '\n') ++lines;
+  BeginUpdate();
+  Clear();
+  FItems.reserve(lines + 1);
+  TStrings::SetText(text);
+  EndUpdate();
+}
+
+void TStringList::SetUpdateState(bool updating) {
+  if (updating) Changing();
+  else Changed();
+}
+
+void TStringList::Changing() {
+  if (UpdateCount() == 0 && OnChanging) OnChanging(this);
+}
+
+void TStringList::Changed() {
+  if (UpdateCount() == 0 && OnChange) OnChange(this);
+}

@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <memory>
+
+#include "app/AppSupport.h"
+#include "platform/qt/Classes.h"
+#include "platform/qt/Controls.h"
+#include "tests/app/TestApp.h"
+
+namespace {
+
+TEST(ProgressBar, AStepPastTheMaximumStartsOverFromTheMinimum) {
+  TestApp();
+  struct Case {
+    int Min, Max, Start, Step, Steps, Expected;
+  };
+  const Case cases[] = {
+      {0, 3, 0, 1, 3, 3},    // up to the maximum
+      {0, 3, 0, 1, 4, 1},    // one past: starts over
+      {0, 3, 0, 1, 6, 3},    // a whole second run ends full again
+      {0, 10, 8, 5, 1, 3},   // the overshoot carries over
+      {5, 8, 8, 1, 1, 6},    // from a minimum other than 0
+      {0, 0, 0, 1, 2, 0},    // an empty range stays at its minimum
+  };
+  for (const Case& c : cases) {
+    TProgressBar bar;
+    bar.SetMin(c.Min);
+    bar.SetMax(c.Max);
+    bar.SetPosition(c.Start);
+    bar.SetStep(c.Step);
+    for (int i = 0; i < c.Steps; ++i) bar.StepIt();
+    EXPECT_EQ(bar.GetPosition(), c.Expected) << c.Min << ".." << c.Max << " from " << c.Start;
+    EXPECT_GE(bar.value(), bar.minimum());
+    EXPECT_LE(bar.value(), bar.maximum());
+  }
+}
+
+TEST(ProgressBar, PositionIsHeldInsideTheRange) {
+  TestApp();
+  TProgressBar bar;
+  bar.SetMax(10);
+  bar.SetPosition(15);
+  EXPECT_EQ(bar.GetPosition(), 10);
+  bar.SetPosition(-3);
+  EXPECT_EQ(bar.GetPosition(), 0);
+  bar.SetPosition(7);
+  bar.SetMax(4);
+  EXPECT_EQ(bar.GetPosition(), 4);
+}
+
+TEST(Names, ChangeFileExtReplacesOnlyTheLastNamesExtension) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/opt/app/sorvelan", "/opt/app/sorvelan.ini"},
+      {"/opt/app/sorvelan.exe", "/opt/app/sorvelan.ini"},
+      {"/opt/app.d/sorvelan", "/opt/app.d/sorvelan.ini"},
+      {"/opt/a.b/c.d.e", "/opt/a.b/c.d.ini"},
+      {"sorvelan", "sorvelan.ini"},
+  };
+  for (const auto& [path, expected] : cases) EXPECT_EQ(ChangeFileExt(path, ".ini"), expected) << path;
+}
+
+TEST(Names, HintsSplitAtTheFirstBar) {
+  EXPECT_EQ(GetShortHint(QString::fromUtf8("新規|新規ファイルの作成")).toStdString(), "新規");
+  EXPECT_EQ(GetLongHint(QString::fromUtf8("新規|新規ファイルの作成")).toStdString(), "新規ファイルの作成");
+  EXPECT_EQ(GetShortHint(QString::fromUtf8("やり直しのやり直し")).toStdString(), "やり直しのやり直し");
+  EXPECT_EQ(GetLongHint(QString::fromUtf8("やり直しのやり直し")).toStdString(), "やり直しのやり直し");
+  EXPECT_EQ(GetLongHint(QString()).toStdString(), "");
+}
+
+TEST(FileDialogs, TheAllFilesFilterMatchesNamesWithoutADot) {
+  QStringList filters = TFileDialog::QtFilters("すべてのファイル(*.*)|*.*");
+  ASSERT_EQ(filters.size(), 1);
+  EXPECT_EQ(filters[0].toStdString(), "すべてのファイル(*.*) (*)");
+  filters = TFileDialog::QtFilters("Text|*.txt;*.log|All|*.*");
+  ASSERT_EQ(filters.size(), 2);
+  EXPECT_EQ(filters[0].toStdString(), "Text (*.txt *.log)");
+}
+
+TEST(FileDialogs, TheHookAnswersInPlaceOfTheUser) {
+  TestApp();
+  TFileDialog dlg(nullptr, TFileDialog::Save);
+  dlg.FileName = "/tmp/old.txt";
+  std::string seen;
+  dlg.ExecuteHook = [&](AnsiString& name) {
+    seen = name;
+    name = "/tmp/new.txt";
+    return true;
+  };
+  EXPECT_TRUE(dlg.Execute());
+  EXPECT_EQ(seen, "/tmp/old.txt");  // starts at the last name
+  EXPECT_EQ(dlg.FileName, "/tmp/new.txt");
+  dlg.ExecuteHook = [](AnsiString&) { return false; };
+  EXPECT_FALSE(dlg.Execute());
+  EXPECT_EQ(dlg.FileName, "/tmp/new.txt");
+}
+
+// The real box: labels, title, default and escape buttons.
+struct SeenBox {
+  std::string Title;
+  std::vector<std::string> Labels;
+  std::string Default;
+  std::string Escape;
+};
+
+TEST(MessageBoxes, JapaneseButtonsWithDefaultAndEscape) {
+  TestApp();
+  struct Case {
+    TMsgDlgType Type;
+    const char* Press;
+    int Expected;
+    const char* Title;
+  };
+  const Case cases[] = {
+      {mtConfirmation, "はい(&Y)", mrYes, "確認"},
+      {mtInformation, "いいえ(&N)", mrNo, "情報"},
+      {mtConfirmation, "キャンセル", mrCancel, "確認"},
+      {mtConfirmation, "", mrCancel, "確認"},  // closed: Cancel
+  };
+  for (const Case& c : cases) {
+    auto seen = std::make_shared<SeenBox>();
+    QTimer::singleShot(0, [seen, press = std::string(c.Press)] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      seen->Title = box->windowTitle().toStdString();
+      for (QAbstractButton* b : box->buttons()) seen->Labels.push_back(b->text().toStdString());
+      std::sort(seen->Labels.begin(), seen->Labels.end());
+      seen->Default = box->defaultButton() ? box->defaultButton()->text().toStdString() : "";
+      seen->Escape = box->escapeButton() ? box->escapeButton()->text().toStdString() : "";
+      if (press.empty()) {
+        box->reject();
+        return;
+      }
+      for (QAbstractButton* b : box->buttons())
+        if (b->text().toStdString() == press) b->click();
+    });
+    int result = MessageDlg(nullptr, QStringLiteral("text"), c.Type, MsgButtons({mbYes, mbNo, mbCancel}));
+    EXPECT_EQ(result, c.Expected) << c.Press;
+    EXPECT_EQ(seen->Title, c.Title);
+    EXPECT_EQ(seen->Labels, (std::vector<std::string>{"いいえ(&N)", "はい(&Y)", "キャンセル"}));
+    EXPECT_EQ(seen->Default, "はい(&Y)");
+    EXPECT_EQ(seen->Escape, "キャンセル");
+  }
+}
+
+TEST(MessageBoxes, GuardedCommandShowsTheErrorAndGoesOn) {
+  TestApp();
+  BoxRecorder boxes;
+  bool after = false;
+  RunGuarded(nullptr, [] { throw EFOpenError("ファイル /x は開けません"); });
+  RunGuarded(nullptr, [] { throw std::runtime_error("plain"); });
+  RunGuarded(nullptr, [&] { after = true; });
+  ASSERT_EQ(boxes.Boxes.size(), 2u);
+  EXPECT_EQ(boxes.Boxes[0].Text, "ファイル /x は開けません");
+  EXPECT_EQ(boxes.Boxes[0].Title, "Sorvelan");
+  EXPECT_EQ(boxes.Boxes[1].Text, "plain");
+  EXPECT_TRUE(after);
+}
+
+TEST(HourGlass, TheCursorComesBackOnEveryExitErrorsIncluded) {
+  TestApp();
+  BoxRecorder boxes;
+  InitControls();
+  ASSERT_EQ(Screen->GetCursor(), crDefault);
+  RunGuarded(nullptr, [] {
+    THourGlass outer;
+    EXPECT_EQ(Screen->GetCursor(), crHourGlass);
+    {
+      THourGlass inner;
+    }
+    EXPECT_EQ(Screen->GetCursor(), crHourGlass);
+    throw EReadError("x");
+  });
+  EXPECT_EQ(Screen->GetCursor(), crDefault);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,134 @@
+// The clipboard and edit commands of the main window, end to end through
+// their actions, the edit pane and the system clipboard.
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include "platform/qt/Clipboard.h"
+#include "platform/qt/Controls.h"
+#include "tests/app/FormFixture.h"
+
+namespace {
+
+using RowList = std::vector<std::string>;
+
+class ClipboardCommands : public FormFixture {
+ protected:
+  void SetUp() override {
+    FormFixture::SetUp();
+    QGuiApplication::clipboard()->clear();
+  }
+  static std::string PlainUtf8() { return QGuiApplication::clipboard()->text().toStdString(); }
+  static void PutForeignText(const std::string& utf8) {
+    QGuiApplication::clipboard()->setText(QString::fromStdString(utf8));
+  }
+  TSelArea* Sel() const { return form->AFEdit2->FSelArea; }
+};
+
+TEST_F(ClipboardCommands, SaveToClipboardCopiesTheWholeEditPane) {
+  SetRows(form->AFEdit2, {"a\r", "b\r", ""});
+  // The user's selections: a point selection inside row 1, rows 0 to 1.
+  Sel()->PutStartRow(0);
+  Sel()->PutEndRow(1);
+  Sel()->PutStartPoint(TPoint(1, 1));
+  Sel()->PutEndPoint(TPoint(0, 1));
+
+  form->ClipboardSave1->trigger();
+  EXPECT_EQ(Clipboard()->GetAsText(), "a\r\nb\r\n");
+  EXPECT_EQ(Title(), "Sorvelan -  -> (Clipboard)");
+  EXPECT_EQ(Sel()->FStartPoint, TPoint(1, 1));
+  EXPECT_EQ(Sel()->FEndPoint, TPoint(0, 1));
+  EXPECT_EQ(Sel()->FStartRow, 0);
+  EXPECT_EQ(Sel()->FEndRow, 1);
+  EXPECT_EQ(Screen->GetCursor(), crDefault);
+}
+
+TEST_F(ClipboardCommands, SaveToClipboardNamesTheInputFile) {
+  const std::string name = dir.Path("in.txt");
+  OpenFile(name, "x\r\ny");
+  form->ClipboardSave1->trigger();
+  EXPECT_EQ(Clipboard()->GetAsText(), "x\r\ny");
+  EXPECT_EQ(Title(), "Sorvelan - " + name + " -> (Clipboard)");
+  EXPECT_FALSE(Sel()->isRowAble());
+}
+
+TEST_F(ClipboardCommands, NewFromClipboardFillsBothPanes) {
+  InputFileName = "kept.txt";
+  OutputFileName = "out.txt";
+  PutForeignText("\xE6\xBC\xA2\xE5\xAD\x97\nb");  // "漢字" LF b, from another program
+  form->ProgressBar1->SetPosition(7);
+  form->ClipboardOpen1->trigger();
+  const RowList expected = {J("漢字") + "\r", "b"};
+  EXPECT_EQ(Rows(form->AFEdit1), expected);
+  EXPECT_EQ(Rows(form->AFEdit2), expected);
+  EXPECT_EQ(Title(), "Sorvelan - (Clipboard) ->out.txt");
+  EXPECT_EQ(InputFileName, "kept.txt");
+  EXPECT_EQ(form->ProgressBar1->GetPosition(), 0);
+  EXPECT_EQ(Screen->GetCursor(), crDefault);
+}
+
+TEST_F(ClipboardCommands, NewFromClipboardAsksBeforeReplacingEdits) {
+  SetRows(form->AFEdit2, {"mine\r", ""});
+  ASSERT_TRUE(form->AFEdit2->isEdited());
+  PutForeignText("other");
+  BoxRecorder boxes;
+  boxes.Answers = {mrCancel};
+  form->ClipboardOpen1->trigger();
+  ASSERT_EQ(boxes.Boxes.size(), 1u);
+  EXPECT_EQ(boxes.Boxes[0].Text, "編集中のテキストを保存しますか");
+  EXPECT_EQ(Rows(form->AFEdit2), (RowList{"mine\r", ""}));
+
+  boxes.Answers = {mrNo};
+  form->ClipboardOpen1->trigger();
+  EXPECT_EQ(Rows(form->AFEdit2), (RowList{"other"}));
+}
+
+TEST_F(ClipboardCommands, RoundTripThroughPlainUtf8Text) {
+  SetRows(form->AFEdit2, {J("漢字") + "\r", "x\ty\r", ""});
+  form->ClipboardSave1->trigger();
+  // Other programs see UTF-8 text.
+  EXPECT_EQ(PlainUtf8(), "\xE6\xBC\xA2\xE5\xAD\x97\r\nx\ty\r\n");
+
+  // Another program copies that text back: the reference pane takes it as
+  // plain text, the edit pane recognises its own row copy.
+  PutForeignText(PlainUtf8());
+  form->AFEdit2->SetEdited(false);
+  form->ClipboardOpen1->trigger();
+  const RowList expected = {J("漢字") + "\r", "x\ty\r", ""};
+  EXPECT_EQ(Rows(form->AFEdit1), expected);
+  EXPECT_EQ(Rows(form->AFEdit2), expected);
+}
+
+TEST_F(ClipboardCommands, EditCommandsActOnTheEditPane) {
+  SetRows(form->AFEdit2, {"abcdef\r", ""});
+  SetRows(form->AFEdit1, {"reference\r", ""});
+  form->AFEdit1->SetFocus();
+
+  Sel()->PutStartPoint(TPoint(1, 0));
+  Sel()->PutEndPoint(TPoint(3, 0));
+  form->EditCopy1->trigger();
+  EXPECT_EQ(Clipboard()->GetAsText(), "bc");
+
+  form->EditCut1->trigger();
+  EXPECT_EQ(Rows(form->AFEdit2), (RowList{"adef\r", ""}));
+
+  form->EditPaste1->trigger();  // at the caret, where the cut text was
+  EXPECT_EQ(Rows(form->AFEdit2), (RowList{"abcdef\r", ""}));
+
+  Sel()->PutStartPoint(TPoint(0, 0));
+  Sel()->PutEndPoint(TPoint(2, 0));
+  form->EditDel1->trigger();
+  EXPECT_EQ(Rows(form->AFEdit2), (RowList{"cdef\r", ""}));
+
+  form->EditSelectAll1->trigger();
+  EXPECT_EQ(Sel()->GetStartRow(), 0);
+  EXPECT_EQ(Sel()->GetEndRow(), 1);
+  form->EditCopy1->trigger();
+  EXPECT_EQ(Clipboard()->GetAsText(), "cdef\r\n");
+  form->EditDel1->trigger();
+  EXPECT_EQ(Rows(form->AFEdit2), (RowList{""}));
+
+  EXPECT_EQ(Rows(form->AFEdit1), (RowList{"reference\r", ""}));
+  EXPECT_EQ(Screen->GetCursor(), crDefault);
+}
+
+}  // namespace

@@ -1,0 +1,237 @@
+#include <QFile>
+#include <QTextBrowser>
+
+#include "app/HelpViewer.h"
+#include "tests/app/FormFixture.h"
+
+namespace {
+
+using FileCommands = FormFixture;
+
+TEST_F(FileCommands, OpenLoadsBothPanesAndNamesTheInputAfterwards) {
+  const std::string in = dir.Path("in.txt");
+  form->ProgressBar1->SetPosition(40);
+  OpenFile(in, J("一行目\r\n二行目\r\n"));
+  EXPECT_EQ(Rows(form->AFEdit1), (std::vector<std::string>{J("一行目\r"), J("二行目\r"), ""}));
+  EXPECT_EQ(Rows(form->AFEdit2), Rows(form->AFEdit1));
+  EXPECT_EQ(InputFileName, in);
+  EXPECT_EQ(Title(), "Sorvelan - " + in + " -> ");
+  EXPECT_EQ(form->ProgressBar1->GetPosition(), 0);
+  EXPECT_FALSE(form->AFEdit2->isEdited());
+}
+
+TEST_F(FileCommands, OpenThatFailsToReadKeepsTheNamesAndTitle) {
+  // A file that opens but cannot be read.
+  const std::string unreadable = "/proc/self/mem";
+  if (!FileExists(unreadable)) GTEST_SKIP() << "no " << unreadable;
+  const std::string in = dir.Path("in.txt");
+  OpenFile(in, "a\r\n");
+  BoxRecorder boxes;
+  OpenAnswers(unreadable);
+  form->FileOpen1->trigger();
+  ASSERT_EQ(boxes.Boxes.size(), 1u);
+  EXPECT_EQ(boxes.Boxes[0].Title, "Sorvelan");
+  EXPECT_EQ(InputFileName, in);
+  EXPECT_EQ(Title(), "Sorvelan - " + in + " -> ");
+}
+
+TEST_F(FileCommands, OpenOfAMissingNameSaysSoAndOnlyResetsTheBar) {
+  BoxRecorder boxes;
+  const std::string missing = dir.Path("missing.txt");
+  form->ProgressBar1->SetPosition(40);
+  OpenAnswers(missing);
+  form->FileOpen1->trigger();
+  ASSERT_EQ(boxes.Boxes.size(), 1u);
+  EXPECT_EQ(boxes.Boxes[0].Text, missing + "は存在しません");
+  EXPECT_EQ(InputFileName, "");
+  EXPECT_EQ(Title(), "Sorvelan");
+  EXPECT_EQ(form->ProgressBar1->GetPosition(), 0);
+
+  // Cancelled: the bar too, nothing else.
+  form->ProgressBar1->SetPosition(40);
+  form->OpenDialog1->ExecuteHook = [](AnsiString&) { return false; };
+  form->FileOpen1->trigger();
+  EXPECT_EQ(form->ProgressBar1->GetPosition(), 0);
+  EXPECT_EQ(boxes.Boxes.size(), 1u);
+}
+
+TEST_F(FileCommands, SaveWithoutAnOutputNameRunsSaveAs) {
+  form->AFEdit2->SetLine(0, "text");
+  SaveCancels();
+  form->FileSave1->trigger();
+  EXPECT_EQ(saveDialogRuns, 1);
+  EXPECT_EQ(OutputFileName, "");
+  EXPECT_EQ(Title(), "Sorvelan");
+  EXPECT_TRUE(form->AFEdit2->isEdited());
+
+  const std::string out = dir.Path("out.txt");
+  SaveAnswers(out);
+  form->FileSave1->trigger();
+  EXPECT_EQ(OutputFileName, out);
+  EXPECT_EQ(Title(), "Sorvelan -  -> " + out);
+  EXPECT_EQ(ReadAll(out), "text");
+  EXPECT_FALSE(form->AFEdit2->isEdited());
+
+  // Later saves write to that name without asking.
+  form->AFEdit2->SetLine(0, "more");
+  form->FileSave1->trigger();
+  EXPECT_EQ(saveDialogRuns, 2);
+  EXPECT_EQ(ReadAll(out), "more");
+}
+
+TEST_F(FileCommands, SaveRefusesTheInputNameButSaveAsWritesOverIt) {
+  BoxRecorder boxes;
+  const std::string in = dir.Path("in.txt");
+  OpenFile(in, "abc\r\n");
+  form->AFEdit2->SetLine(0, "changed\r");
+  SaveAnswers(in);
+  form->FileSaveAs1->trigger();  // no same-name test here
+  EXPECT_EQ(ReadAll(in), "changed\r\n");
+  EXPECT_EQ(Title(), "Sorvelan - " + in + " -> " + in);
+
+  form->AFEdit2->SetLine(0, "again\r");
+  form->FileSave1->trigger();
+  ASSERT_EQ(boxes.Boxes.size(), 1u);
+  EXPECT_EQ(boxes.Boxes[0].Text, "出力ファイルは入力ファイルと同名にはできません");
+  EXPECT_EQ(ReadAll(in), "changed\r\n");
+  EXPECT_TRUE(form->AFEdit2->isEdited());
+}
+
+TEST_F(FileCommands, SaveComparesNamesExactly) {
+  const std::string in = dir.Path("Name.txt");
+  const std::string out = dir.Path("name.txt");
+  OpenFile(in, "x\r\n");
+  SaveAnswers(out);
+  form->FileSaveAs1->trigger();
+  form->AFEdit2->SetLine(0, "y\r");
+  form->FileSave1->trigger();
+  EXPECT_EQ(ReadAll(out), "y\r\n");
+  EXPECT_EQ(ReadAll(in), "x\r\n");
+}
+
+TEST_F(FileCommands, NewEmptiesBothPanesAndKeepsTheOutputName) {
+  const std::string in = dir.Path("in.txt");
+  const std::string out = dir.Path("out.txt");
+  OpenFile(in, "a\r\nb\r\n");
+  SaveAnswers(out);
+  form->FileSaveAs1->trigger();
+  form->FileNew1->trigger();
+  EXPECT_EQ(Rows(form->AFEdit1), std::vector<std::string>{""});
+  EXPECT_EQ(Rows(form->AFEdit2), std::vector<std::string>{""});
+  EXPECT_EQ(Title(), "Sorvelan - ->" + out);
+  EXPECT_EQ(InputFileName, in);
+  EXPECT_EQ(OutputFileName, out);
+  // Save then writes the new text to the last output name.
+  form->AFEdit2->SetLine(0, "new");
+  form->FileSave1->trigger();
+  EXPECT_EQ(ReadAll(out), "new");
+}
+
+TEST_F(FileCommands, SavePromptCancelChangesNothing) {
+  const std::string in = dir.Path("in.txt");
+  OpenFile(in, "a\r\n");
+  form->AFEdit2->SetLine(0, "edited\r");
+  BoxRecorder boxes;
+  boxes.Answers = {mrCancel, mrCancel};
+  form->FileNew1->trigger();
+  OpenAnswers(dir.Path("other.txt"));
+  form->FileOpen1->trigger();
+  ASSERT_EQ(boxes.Boxes.size(), 2u);
+  EXPECT_EQ(boxes.Boxes[0].Text, "編集中のテキストを保存しますか");
+  EXPECT_EQ(boxes.Boxes[0].Title, "情報");
+  EXPECT_EQ(boxes.Boxes[0].Buttons, MsgButtons({mbYes, mbNo, mbCancel}));
+  EXPECT_EQ(form->AFEdit2->GetLine(0), "edited\r");
+  EXPECT_EQ(InputFileName, in);
+  EXPECT_EQ(Title(), "Sorvelan - " + in + " -> ");
+}
+
+TEST_F(FileCommands, SavePromptComesOnlyForEditedText) {
+  BoxRecorder boxes;
+  form->FileNew1->trigger();
+  EXPECT_TRUE(boxes.Boxes.empty());
+  form->AFEdit2->SetLine(0, "x");
+  boxes.Answers = {mrNo};
+  form->FileNew1->trigger();
+  EXPECT_EQ(boxes.Boxes.size(), 1u);
+  EXPECT_EQ(Rows(form->AFEdit2), std::vector<std::string>{""});
+}
+
+TEST_F(FileCommands, SavePromptYesWithACancelledSaveAsEndsTheCommand) {
+  const std::string in = dir.Path("in.txt");
+  OpenFile(in, "a\r\n");
+  const std::string other = dir.Path("other.txt");
+  WriteAll(other, "other\r\n");
+  form->AFEdit2->SetLine(0, "edited\r");
+  BoxRecorder boxes;
+  boxes.DefaultAnswer = mrYes;
+  SaveCancels();
+  OpenAnswers(other);
+  form->FileOpen1->trigger();
+  form->FileNew1->trigger();
+  EXPECT_EQ(saveDialogRuns, 2);
+  EXPECT_EQ(form->AFEdit2->GetLine(0), "edited\r");  // not replaced
+  EXPECT_EQ(InputFileName, in);
+}
+
+TEST_F(FileCommands, SavePromptYesWithAFailedWriteEndsTheCommand) {
+  form->AFEdit2->SetLine(0, "edited");
+  BoxRecorder boxes;
+  boxes.Answers = {mrYes};
+  SaveAnswers(dir.Path("no/such/folder/out.txt"));
+  form->FileNew1->trigger();
+  ASSERT_EQ(boxes.Boxes.size(), 2u);  // the question, then the error
+  EXPECT_EQ(boxes.Boxes[1].Title, "Sorvelan");
+  EXPECT_EQ(form->AFEdit2->GetLine(0), "edited");
+}
+
+TEST_F(FileCommands, SavePromptYesAlwaysSavesAsEvenWithAnOutputName) {
+  const std::string out = dir.Path("out.txt");
+  const std::string second = dir.Path("second.txt");
+  SaveAnswers(out);
+  form->AFEdit2->SetLine(0, "one");
+  form->FileSaveAs1->trigger();
+  form->AFEdit2->SetLine(0, "two");
+  BoxRecorder boxes;
+  boxes.Answers = {mrYes};
+  SaveAnswers(second);
+  form->FileNew1->trigger();
+  EXPECT_EQ(ReadAll(second), "two");
+  EXPECT_EQ(ReadAll(out), "one");
+  EXPECT_EQ(OutputFileName, second);
+  EXPECT_EQ(Rows(form->AFEdit2), std::vector<std::string>{""});
+}
+
+TEST_F(FileCommands, AFailedWriteIsShownAndTheProgramGoesOn) {
+  BoxRecorder boxes;
+  form->AFEdit2->SetLine(0, "x");
+  SaveAnswers(dir.Path("no/such/folder/out.txt"));
+  form->FileSaveAs1->trigger();
+  ASSERT_EQ(boxes.Boxes.size(), 1u);
+  EXPECT_EQ(boxes.Boxes[0].Title, "Sorvelan");
+  EXPECT_NE(boxes.Boxes[0].Text.find("no/such/folder/out.txt"), std::string::npos);
+  EXPECT_TRUE(form->AFEdit2->isEdited());
+}
+
+TEST_F(FileCommands, HelpOpensTheProgramsHelpPageInOneViewer) {
+  // The program here is the test runner; its help page is made beside it.
+  const AnsiString page = ChangeFileExt(ExeName(), ".hlp");
+  BoxRecorder boxes;
+  QFile::remove(QString::fromStdString(page));
+  form->findChild<QAction*>("SorvelanHelp")->trigger();
+  ASSERT_EQ(boxes.Boxes.size(), 1u);  // the viewer reports the missing file
+  EXPECT_NE(boxes.Boxes[0].Text.find(page), std::string::npos);
+
+  WriteAll(page, "<html><body><h1>ヘルプ</h1><p>本文</p></body></html>");
+  form->findChild<QAction*>("SorvelanHelp")->trigger();
+  THelpViewer* viewer = form->HelpViewer();
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_TRUE(viewer->isVisible());
+  EXPECT_NE(viewer->Browser->toPlainText().toStdString().find("本文"), std::string::npos);
+  form->findChild<QAction*>("SorvelanHelp")->trigger();
+  EXPECT_EQ(form->HelpViewer(), viewer);
+  EXPECT_EQ(form->findChildren<THelpViewer*>().size(), 1);
+  QFile::remove(QString::fromStdString(page));
+  viewer->close();
+}
+
+}  // namespace

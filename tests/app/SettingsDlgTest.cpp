@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPushButton>
+#include <sys/stat.h>
+
+#include "app/SettingsDlg.h"
+#include "tests/app/TestApp.h"
+
+namespace {
+
+const char* const kAllKeysWritten =
+    "[Setting]\n"
+    "Furi1=%d\nFuri2=%d\nHira=%d\nKata=%d\nHankaku=%d\nZenkaku=%d\nUpper=%d\nLower=%d\n"
+    "Roma=%d\nRoma2=%d\nRoma3=%d\n"
+    "Oh=%d\nWo=%d\nOo=%d\nWoSp=%d\nNbmp=%d\nVa=%d\nWi=%d\nQu=%d\n";
+
+std::string Expected(const std::vector<int>& bits) {
+  char buf[512];
+  std::snprintf(buf, sizeof buf, kAllKeysWritten, bits[0], bits[1], bits[2], bits[3], bits[4], bits[5],
+                bits[6], bits[7], bits[8], bits[9], bits[10], bits[11], bits[12], bits[13], bits[14],
+                bits[15], bits[16], bits[17], bits[18]);
+  return buf;
+}
+
+std::vector<int> Ticks(TOKBottomDlg& dlg) {
+  std::vector<int> t;
+  for (int i = 0; i < TOKBottomDlg::kItemCount; ++i) t.push_back(dlg.Checked(i) ? 1 : 0);
+  for (QCheckBox* b : {dlg.CheckBox1, dlg.CheckBox2, dlg.CheckBox3, dlg.CheckBox4, dlg.CheckBox5,
+                       dlg.CheckBox6, dlg.CheckBox7, dlg.CheckBox8})
+    t.push_back(b->isChecked() ? 1 : 0);
+  return t;
+}
+
+class SettingsDialog : public ::testing::Test {
+ protected:
+  void SetUp() override { TestApp(); }
+  TempDir dir;
+  std::string ini = dir.Path("sorvelan.ini");
+};
+
+TEST_F(SettingsDialog, FirstRunShowsOnlyTheKanjiReadingTickedAndCreatesNoFile) {
+  TOKBottomDlg dlg(nullptr, ini);
+  EXPECT_EQ(Ticks(dlg), (std::vector<int>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(ini)));
+}
+
+TEST_F(SettingsDialog, ControlsCarryTheFormsCaptionsAndNames) {
+  TOKBottomDlg dlg(nullptr, ini);
+  EXPECT_EQ(dlg.windowTitle().toStdString(), "変換設定");
+  ASSERT_EQ(dlg.CheckListBox1->count(), 11);
+  EXPECT_EQ(dlg.CheckListBox1->item(0)->text().toStdString(), "ふりがなに変換");
+  EXPECT_EQ(dlg.CheckListBox1->item(10)->text().toStdString(), "ローマ字に変換(日本式)");
+  EXPECT_EQ(dlg.CheckBox3->text().toStdString(), "母音を繋げて１文字にしない");
+  EXPECT_EQ(dlg.CheckBox8->text().toStdString(), "「ン」の後が母音のとき「'」を使う");
+  EXPECT_EQ(dlg.CancelBtn->text().toStdString(), "キャンセル");
+  EXPECT_TRUE(dlg.OKBtn->isDefault());
+  EXPECT_EQ(dlg.findChild<QCheckBox*>("CheckBox6"), dlg.CheckBox6);
+  // On screen CheckBox3 stands above CheckBox2.
+  EXPECT_LT(dlg.CheckBox3->y(), dlg.CheckBox2->y());
+}
+
+TEST_F(SettingsDialog, ReadsEachKeyWithItsDefault) {
+  WriteAll(ini,
+           "[Setting]\nFuri1=nonsense\nFuri2=0x10\nHira=2\nKata=\nRoma3=$1\n"
+           "Oh=1\nWo=0\nOo=0X1\nQu=-1\n");
+  TOKBottomDlg dlg(nullptr, ini);
+  // Furi1 falls back to its default (ticked); the empty Kata to not ticked.
+  EXPECT_EQ(Ticks(dlg), (std::vector<int>{1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 0, 0, 0, 0, 1}));
+}
+
+TEST_F(SettingsDialog, OkWritesAllNineteenKeysEvenUnchanged) {
+  BoxRecorder boxes;
+  TOKBottomDlg dlg(nullptr, ini);
+  dlg.OKBtn->click();
+  EXPECT_EQ(ReadAll(ini), Expected({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(dlg.result(), mrOk);
+
+  dlg.SetChecked(0, false);
+  dlg.SetChecked(9, true);
+  dlg.CheckBox2->setChecked(true);
+  dlg.CheckBox8->setChecked(true);
+  dlg.OKBtn->click();
+  EXPECT_EQ(ReadAll(ini), Expected({0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 1}));
+  EXPECT_TRUE(boxes.Boxes.empty());
+
+  TOKBottomDlg again(nullptr, ini);
+  EXPECT_EQ(Ticks(again), Ticks(dlg));
+}
+
+TEST_F(SettingsDialog, CancelAndEscLoadTheFileBack) {
+  WriteAll(ini, "[Setting]\nFuri1=0\nHira=1\nWoSp=1\n");
+  TOKBottomDlg dlg(nullptr, ini);
+  const auto fromFile = Ticks(dlg);
+  dlg.SetChecked(2, false);
+  dlg.SetChecked(5, true);
+  dlg.CheckBox4->setChecked(false);
+  dlg.CancelBtn->click();
+  EXPECT_EQ(Ticks(dlg), fromFile);
+  EXPECT_EQ(dlg.result(), mrCancel);
+
+  dlg.SetChecked(7, true);
+  QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(&dlg, &esc);
+  EXPECT_EQ(Ticks(dlg), fromFile);
+}
+
+TEST_F(SettingsDialog, CancelWithoutAFileGoesBackToTheDefaults) {
+  TOKBottomDlg dlg(nullptr, ini);
+  dlg.SetChecked(0, false);
+  dlg.SetChecked(3, true);
+  dlg.CancelBtn->click();
+  EXPECT_EQ(Ticks(dlg), (std::vector<int>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(ini)));
+}
+
+TEST_F(SettingsDialog, CloseBoxKeepsTheTicksForThisRunWithoutWriting) {
+  TOKBottomDlg dlg(nullptr, ini);
+  dlg.show();
+  dlg.SetChecked(2, true);
+  dlg.close();  // the title bar's close box
+  EXPECT_TRUE(dlg.Checked(2));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(ini)));
+  TOKBottomDlg restarted(nullptr, ini);
+  EXPECT_FALSE(restarted.Checked(2));
+}
+
+TEST_F(SettingsDialog, UnwritableFileShowsTheErrorAndStillCloses) {
+  ASSERT_EQ(::mkdir(ini.c_str(), 0755), 0);  // a folder where the file should be
+  BoxRecorder boxes;
+  TOKBottomDlg dlg(nullptr, ini);
+  dlg.show();
+  dlg.OKBtn->click();
+  ASSERT_EQ(boxes.Boxes.size(), 1u);
+  EXPECT_EQ(boxes.Boxes[0].Text, ini + " に書き込めません");
+  EXPECT_EQ(boxes.Boxes[0].Type, mtError);
+  EXPECT_FALSE(dlg.isVisible());
+}
+
+}  // namespace

@@ -1,0 +1,87 @@
+// A TAFEdit whose inner state tests may read and set directly, and helpers
+// shared by the editor test files.
+#pragma once
+
+#include <QApplication>
+
+#include "editor/Afedit.h"
+
+// Exposes the control's protected fields, handlers and accessors.
+class TEditProbe : public TAFEdit {
+ public:
+  using TAFEdit::TAFEdit;
+
+  // Fields shared by several concerns.
+  using TCustomAFEdit::FCaret;
+  using TCustomAFEdit::FCharDx;
+  using TCustomAFEdit::FCharStep;
+  using TCustomAFEdit::FCharWidth;
+  using TCustomAFEdit::FBlkAttrs;
+  using TCustomAFEdit::FClipAttrs;
+  using TCustomAFEdit::FClipLines;
+  using TCustomAFEdit::FCrBmp;
+  using TCustomAFEdit::FCrResBmp;
+  using TCustomAFEdit::FCrSelBmp;
+  using TCustomAFEdit::FDependenceFont;
+  using TCustomAFEdit::FDragState;
+  using TCustomAFEdit::FEofMark;
+  using TCustomAFEdit::FFoldMark;
+  using TCustomAFEdit::FIndentChar;
+  using TCustomAFEdit::FInsertMode;
+  using TCustomAFEdit::FJSpaceMark;
+  using TCustomAFEdit::FKeywordFont;
+  using TCustomAFEdit::FLeftCol;
+  using TCustomAFEdit::FLines;
+  using TCustomAFEdit::FLinesAttr;
+  using TCustomAFEdit::FMarkColor;
+  using TCustomAFEdit::FMaxRowLen;
+  using TCustomAFEdit::FMouseXOffset;
+  using TCustomAFEdit::FOnBlkAttrDelete;
+  using TCustomAFEdit::FPaintRect;
+  using TCustomAFEdit::FRowHeight;
+  using TCustomAFEdit::FSelFont;
+  using TCustomAFEdit::FShiftDown;
+  using TCustomAFEdit::FTabChar;
+  using TCustomAFEdit::FTabFillChar;
+  using TCustomAFEdit::FTextHeight;
+  using TCustomAFEdit::FTextLeft;
+  using TCustomAFEdit::FTextRect;
+  using TCustomAFEdit::FTextTop;
+  using TCustomAFEdit::FThumbTrack;
+  using TCustomAFEdit::FTopLine;
+  using TCustomAFEdit::FUndoBuff;
+  using TCustomAFEdit::FUndoGroup;
+  using TCustomAFEdit::FUpdating;
+  using TCustomAFEdit::FVScrollInfo;
+  using TCustomAFEdit::FHScrollInfo;
+  using TCustomAFEdit::FWordChars;
+  using TCustomAFEdit::FCrMarkText;
+
+  // Fields of single concerns.
+  using TCustomAFEdit::FCaretHideCount;
+  using TCustomAFEdit::FCaretInsertShape;
+  using TCustomAFEdit::FCaretWideShape;
+  using TCustomAFEdit::FCrBmpBack;
+  using TCustomAFEdit::FCrBmpColor;
+  using TCustomAFEdit::FCrBmpHeight;
+  using TCustomAFEdit::FHScrollShown;
+  using TCustomAFEdit::FImeComposing;
+  using TCustomAFEdit::FLastCaretCol;
+  using TCustomAFEdit::FLastDragRow;
+  using TCustomAFEdit::FLastLeftCol;
+  using TCustomAFEdit::FLastTopLine;
+  using TCustomAFEdit::FVScrollShown;
+
+  // Message handlers and helpers.
+  using TCustomAFEdit::CharDx;
+  using TCustomAFEdit::MouseToCell;
+};
+
+// The QApplication every control needs; made once for the test program.
+inline void EnsureApp() {
+  if (QApplication::instance()) return;
+  static int argc = 1;
+  static char name[] = "editor_tests";
+  static char* argv[] = {name, nullptr};
+  new QApplication(argc, argv);
+}
