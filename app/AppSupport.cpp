@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QMessageBox>
 #include <QPushButton>
+#include <cstdlib>
 #include <exception>
 
 #include "platform/qt/Classes.h"
@@ -192,8 +193,17 @@ void TProgressBar::Show() {
   // An empty range would turn Qt's bar into a busy indicator.
   const int lo = FMax > FMin ? FMin : 0;
   const int hi = FMax > FMin ? FMax : 1;
-  if (minimum() != lo || maximum() != hi) setRange(lo, hi);
-  setValue(FMax > FMin ? FPosition : 0);
+  const int shown = FMax > FMin ? FPosition : 0;
+  if (minimum() != lo || maximum() != hi) {
+    setRange(lo, hi);
+  } else if (shown != lo && shown != hi &&
+             std::llabs(static_cast<long long>(shown) - value()) * 1000 < static_cast<long long>(hi) - lo) {
+    // Qt's bar works out its style and text on every new value; a command
+    // steps it once per row, so moves under a thousandth of the range (no
+    // visible change on any bar) are not passed on. Both ends always are.
+    return;
+  }
+  setValue(shown);
 }
 
 // ---------------------------------------------------------------------------

@@ -26,11 +26,14 @@ for f in "$PROSE" "$PROSE10"; do
   fi
 done
 
-cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$BUILD" --target editor_files_qt_bench -j"$(nproc)" >/dev/null
-
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
+
+if ! { cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release &&
+       cmake --build "$BUILD" --target editor_files_qt_bench -j"$(nproc)"; } >"$tmp/build.log" 2>&1; then
+  cat "$tmp/build.log" >&2
+  exit 1
+fi
 
 now() { date +%s.%N; }
 # Best wall time in seconds of REPEAT runs of iconv over a file.

@@ -136,7 +136,8 @@ void TCustomAFEdit::CaretRight() {
       x = Max(GetLinesAttr(y)->Indent, 0);
     } else if (isCrLine(y)) {
       ++y;
-      x = 0;
+      const TAttrListItem* below = FLinesAttr->PeekItem(y);  // read, never created
+      x = below ? Max(below->Indent, 0) : 0;
     }
   }
   FCaret = TPoint(x, y);

@@ -353,7 +353,7 @@ void TCustomAFEdit::WMMouseMove(TWMMouse& Message) {
 
 void TCustomAFEdit::WMLButtonDown(TWMMouse& Message) {
   FAutoScroller.Stop();
-  SetFocus();
+  if (CanFocus()) SetFocus();
   const int x = Message.XPos, y = Message.YPos;
   const bool shift = (Message.Keys & MK_SHIFT) != 0;
   const TPoint cell = MouseToCell(x, y);

@@ -3,6 +3,7 @@
 // special characters, keywords, and the repaint of every row (Paint) or of
 // the rows that edits flagged (ValiPaint).
 #include <algorithm>
+#include <bitset>
 #include <vector>
 
 #include "editor/Afedit.h"
@@ -40,13 +41,37 @@ bool FindKeyword(const TStrings* list, const AnsiString& word) {
   return false;
 }
 
+// The double-byte characters of a dependence-character text, taken at
+// character boundaries, as a set of codes; rebuilt when the text changes.
+const std::bitset<65536>& DependenceSet(const AnsiString& chars) {
+  static AnsiString cachedFor;
+  static std::bitset<65536> codes;
+  static bool built = false;
+  if (!built || chars != cachedFor) {
+    codes.reset();
+    int n = static_cast<int>(chars.size());
+    for (int k = 0; k < n;) {
+      int l = Cp932CharLen(chars, k);
+      if (l == 2)
+        codes.set(static_cast<size_t>((static_cast<unsigned char>(chars[static_cast<size_t>(k)]) << 8) |
+                                      static_cast<unsigned char>(chars[static_cast<size_t>(k) + 1])));
+      k += l;
+    }
+    cachedFor = chars;
+    built = true;
+  }
+  return codes;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
 
 void TCustomAFEdit::ExtTextPaint(int x, int y, int minLeft, AnsiString s) {
   int n = static_cast<int>(s.size());
-  TRect r(Max(x, minLeft), y, x + n * FCharStep, y + FRowHeight);
+  // Held within the client area: what lies past it is never seen, and the
+  // window need not repaint its scroll bars for it.
+  TRect r(Max(x, minLeft), y, Min(x + n * FCharStep, ClientWidth()), Min(y + FRowHeight, ClientHeight()));
   // The advances come from a buffer at least as long as this text.
   Canvas->ExtTextOut(x, y, ETO_CLIPPED | ETO_OPAQUE, &r, s.data(), n, CharDx(n));
   Canvas->MoveTo(x + n * FCharStep, y + FRowHeight);
@@ -285,15 +310,10 @@ void TCustomAFEdit::DrawLine(int row) {
     if (FViewOpt.Contains(voKeyWord)) drawKeyword();
   };
 
+  const std::bitset<65536>& dependence = DependenceSet(FDependenceChar);
   auto isDependenceChar = [&](const AnsiString& ch) {
-    const AnsiString& dep = FDependenceChar;
-    int n = static_cast<int>(dep.size());
-    for (int k = 0; k < n;) {
-      int l = Cp932CharLen(dep, k);
-      if (l == 2 && dep.compare(static_cast<size_t>(k), 2, ch) == 0) return true;
-      k += l;
-    }
-    return false;
+    return dependence.test(static_cast<size_t>(
+        (static_cast<unsigned char>(ch[0]) << 8) | static_cast<unsigned char>(ch[1])));
   };
 
   // Background of the whole strip.
@@ -497,10 +517,14 @@ void TCustomAFEdit::DrawLine(int row) {
     int x = (attr->WrapPos - FLeftCol) * FCharStep + FTextLeft;
     // Never into the margin when the wrap column is scrolled out of view.
     if (x >= FTextLeft && x < FTextRect.Right) {
+      // The pixels of a one-pixel pmCopy line from (x, y) to (x, y + row
+      // height), filled as a rectangle so that the changed area reported to
+      // the window is exactly the line's.
       cv->Pen->SetMode(pmCopy);
       cv->Pen->SetColor(FMarkColor);
-      cv->MoveTo(x, y);
-      cv->LineTo(x, y + FRowHeight);
+      cv->Brush->SetColor(FMarkColor);
+      cv->FillRect(TRect(x, y, x + 1, y + FRowHeight));
+      cv->MoveTo(x, y + FRowHeight);
     }
   }
 

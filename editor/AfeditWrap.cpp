@@ -73,7 +73,7 @@ int TCustomAFEdit::WordBreak(AnsiString S, int Pos, int Min) {
   // Each rule moves the break and looks again; the shared counters bound how
   // far forward and back a chain of moves may go.
   for (;;) {
-    if (Pos >= length || Pos <= Min) return Pos;
+    if (Pos >= length || Pos <= Min || Pos < 0) return Pos;
     if (OnWordBreak) {
       int wrapPos = Pos;
       OnWordBreak(this, S, wrapPos);

@@ -247,6 +247,13 @@ bool InputMethod(TWinControl* control, QInputMethodEvent* e) {
   if (!commit.isEmpty()) {
     start();
     if (!Alive(widget)) return true;
+    // The result replaces the composition on show.
+    if (Composition* shown = FindComposition(control); shown && !shown->Preedit.isEmpty()) {
+      shown->Preedit.clear();
+      shown->Formats.clear();
+      ImmSetCompositionString(control, AnsiString(), 0);
+      RefreshOverlay(control, *shown);
+    }
     const AnsiString bytes = ToCp932(commit);
     uintptr_t first = bytes.empty() ? 0 : static_cast<unsigned char>(bytes[0]);
     if (cp932::CharLength(bytes, 0) == 2) first = (first << 8) | static_cast<unsigned char>(bytes[1]);
@@ -481,6 +488,12 @@ bool TranslateKeyboardEvent(TWinControl* control, QEvent* event) {
       return InputMethod(control, static_cast<QInputMethodEvent*>(event));
     case QEvent::InputMethodQuery:
       return InputMethodQuery(control, static_cast<QInputMethodQueryEvent*>(event));
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+      // A click completes a composition on show before it moves the caret.
+      if (Composition* c = FindComposition(control); c && !c->Preedit.isEmpty())
+        EndInputMethodComposition(control, true);
+      return false;
     case QEvent::FocusIn:
       if (QWidget* w = control->GetWidget()) w->setAttribute(Qt::WA_InputMethodEnabled, WantsInputMethod(control));
       return false;

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
+#include <QWheelEvent>
 #include <cmath>
 
 #include "platform/qt/ControlImpl.h"
@@ -115,6 +116,16 @@ bool MouseDefaultHandler(TControl* c, TMessage& Message) {
     case WM_MBUTTONUP:
       FireMouseUp(c, mbMiddle, shift, x, y);
       return true;
+    case WM_MOUSEWHEEL: {
+      // wParam: the keys and the signed delta; lParam: the screen point.
+      // Result 1 when OnMouseWheel handled it.
+      bool handled = false;
+      TShiftState keys = MouseKeysToShiftState(LOWORD(Message.WParam));
+      int delta = static_cast<int16_t>(HIWORD(Message.WParam));
+      if (c->OnMouseWheel) c->OnMouseWheel(c, keys, delta, TPoint(x, y), handled);
+      Message.Result = handled ? 1 : 0;
+      return true;
+    }
     default:
       return false;
   }
@@ -152,6 +163,21 @@ bool TranslateMouseEvent(TWinControl* control, QEvent* event) {
       int y = static_cast<int>(std::floor(pos.y())) - d.Client.top();
       control->Perform(msg, KeysOf(me->buttons(), me->modifiers()), MakeMousePos(x, y));
       return true;
+    }
+    case QEvent::Wheel: {
+      // Vertical turns only; unhandled, the wheel goes on to the parent, as
+      // the default window handling passes it up.
+      auto* we = static_cast<QWheelEvent*>(event);
+      const int delta = we->angleDelta().y();
+      if (delta == 0) return false;
+      const QPointF g = we->globalPosition();
+      const uintptr_t keys = KeysOf(we->buttons(), we->modifiers());
+      const uintptr_t wParam =
+          MAKEWPARAM(static_cast<uint16_t>(keys), static_cast<uint16_t>(ClampToInt16(delta)));
+      const intptr_t handled = control->Perform(
+          WM_MOUSEWHEEL, wParam,
+          MakeMousePos(static_cast<int>(std::floor(g.x())), static_cast<int>(std::floor(g.y()))));
+      return handled != 0;
     }
     case QEvent::Enter:
       control->Perform(CM_MOUSEENTER, 0, 0);

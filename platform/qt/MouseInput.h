@@ -4,7 +4,8 @@
 // control runs while a mouse button is held.
 //
 // Qt events become messages in TranslateMouseEvent: WM_MOUSEMOVE,
-// WM_[LRM]BUTTONDOWN, ..UP and ..DBLCLK, CM_MOUSEENTER and CM_MOUSELEAVE. A
+// WM_[LRM]BUTTONDOWN, ..UP and ..DBLCLK, WM_MOUSEWHEEL (passed on to the
+// parent unless OnMouseWheel handles it), CM_MOUSEENTER and CM_MOUSELEAVE. A
 // double click arrives as down, up, double click, up, as on Win32. While a
 // button is held the toolkit keeps sending the mouse to the pressed control
 // (its implicit grab stands in for SetCapture), so coordinates go negative
@@ -30,8 +31,9 @@ intptr_t MakeMousePos(int x, int y);
 TShiftState MouseKeysToShiftState(uintptr_t keys);
 
 // The library's own handling of the mouse messages: OnMouseDown, OnMouseMove,
-// OnMouseUp, OnClick (button up over the control after a button down on it)
-// and OnDblClick. Returns false for any other message.
+// OnMouseUp, OnClick (button up over the control after a button down on it),
+// OnDblClick and OnMouseWheel (its Handled as the message's Result). Returns
+// false for any other message.
 bool MouseDefaultHandler(TControl* control, TMessage& Message);
 
 // Runs a step again and again from the event loop, every intervalMs

@@ -356,6 +356,18 @@ TEST_F(KeysTest, HomeWithAHorizontalOffsetReturnsTheView) {
   Key(VK_HOME);
   EXPECT_EQ(edit->FLeftCol, 0);
   EXPECT_EQ(edit->FCaret, TPoint(0, 0));
+
+  // Ctrl+Home from further down brings the top row back into view too.
+  TextRows many(100, std::string(200, 'a') + "\r");
+  many.push_back("");
+  SetRows(many);
+  edit->SetTopLine(50);
+  edit->FLeftCol = 5;
+  edit->FCaret = TPoint(20, 60);
+  Key(VK_HOME, kCtrl);
+  EXPECT_EQ(edit->FCaret, TPoint(0, 0));
+  EXPECT_EQ(edit->FLeftCol, 0);
+  EXPECT_EQ(edit->FTopLine, 0);
 }
 
 TEST_F(KeysTest, ClipboardKeys) {

@@ -255,6 +255,16 @@ TEST_F(MouseTest, HitZonesSetTheCursorAtTheirExactBoundaries) {
   }
 }
 
+TEST_F(MouseTest, TheWidgetShowsTheZonesCursor) {
+  SetRows({"abc\r"});
+  Hover(X(1), Y(0));
+  EXPECT_EQ(edit->GetWidget()->cursor().shape(), Qt::IBeamCursor);
+  Hover(MarginX(), Y(0));
+  EXPECT_EQ(edit->GetWidget()->cursor().shape(), Qt::BitmapCursor);  // "RevCursor"
+  Hover(0, Y(0));
+  EXPECT_FALSE(edit->GetWidget()->testAttribute(Qt::WA_SetCursor));  // the parent's arrow
+}
+
 TEST_F(MouseTest, NoHitTestWhileDragging) {
   SetRows({"abc\r", "def\r"});
   Hover(X(1), Y(0));

@@ -7,7 +7,7 @@
 
 namespace {
 
-TSearchOpts Opts(std::initializer_list<TSearchOpt> on) {
+TSearchOpts Opts(const std::vector<TSearchOpt>& on) {
   TSearchOpts o;
   for (TSearchOpt x : on) o << x;
   return o;
@@ -18,7 +18,7 @@ struct Case {
   Rows rows;
   std::string pattern;
   TPoint start, end;
-  std::initializer_list<TSearchOpt> opts;
+  std::vector<TSearchOpt> opts;
   TPoint expected;
 };
 

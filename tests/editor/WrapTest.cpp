@@ -12,7 +12,7 @@ class WrapTest : public RowsTest {
     RowsTest::SetUp();
     edit->SetOptions(TAFEditOptions());
   }
-  void Options(std::initializer_list<TAFEditOption> on) {
+  void Options(const std::vector<TAFEditOption>& on) {
     TAFEditOptions opts;
     for (TAFEditOption o : on) opts << o;
     edit->SetOptions(opts);
@@ -33,7 +33,7 @@ const std::string kOpen = "\x81\x75";   // 「
 TEST_F(WrapTest, WordBreakUnderTheRules) {
   struct Case {
     const char* name;
-    std::initializer_list<TAFEditOption> options;
+    std::vector<TAFEditOption> options;
     std::string text;
     int pos, min, expected;
   };
@@ -84,7 +84,7 @@ TEST_F(WrapTest, WordBreakCountersAreSharedAndLimitTheMoves) {
 
 struct FoldCase {
   const char* name;
-  std::initializer_list<TAFEditOption> options;
+  std::vector<TAFEditOption> options;
   int wrap;
   Rows before;
   int row;
@@ -157,7 +157,7 @@ TEST_F(WrapTest, RefoldEndsOnHostileWrapColumns) {
     starts[i] = true;
   starts[text.size()] = true;
 
-  const std::vector<std::initializer_list<TAFEditOption>> optionSets = {
+  const std::vector<std::vector<TAFEditOption>> optionSets = {
       {aoAutoFormat}, {aoAutoFormat, aoJpnBanBreak}, {aoAutoFormat, aoWordWrap},
       {aoAutoFormat, aoJpnBanBreak, aoWordWrap}};
   for (const auto& options : optionSets)
@@ -283,6 +283,31 @@ TEST_F(WrapTest, TypedTextIsInsertedOrOverwritten) {
     edit->FCaret = TPoint(c.column, 0);
     edit->KeyInput(c.typed);
     EXPECT_EQ(Show(GetRows()), Show(c.after)) << c.name;
+  }
+}
+
+TEST_F(WrapTest, CaretFollowsTypedTextAcrossTheCut) {
+  struct Case {
+    const char* name;
+    Rows rows;
+    TPoint caret;
+    std::string typed;
+    Rows after;
+    TPoint caretAfter;
+  };
+  const std::vector<Case> cases = {
+      {"within the row", {"abcdefghij", "klm\r", ""}, {0, 0}, "X", {"Xabcdefghi", "jklm\r", ""}, {1, 0}},
+      {"over the cut", {"abcdefghi\r", ""}, {9, 0}, "XY", {"abcdefghiX", "Y\r", ""}, {1, 1}},
+      {"a double-byte character is one step", {"ab\r", ""}, {1, 0}, kA + kI, {"a" + kA + kI + "b\r", ""}, {5, 0}},
+      {"a CR takes the caret to the next row", {"abcd\r", ""}, {2, 0}, "\r", {"ab\r", "cd\r", ""}, {0, 1}},
+  };
+  for (const Case& c : cases) {
+    Options({aoAutoFormat});
+    SetRows(c.rows, 0, 10);
+    edit->FCaret = c.caret;
+    edit->KeyInput(c.typed);
+    EXPECT_EQ(Show(GetRows()), Show(c.after)) << c.name;
+    EXPECT_EQ(edit->FCaret, c.caretAfter) << c.name;
   }
 }
 

@@ -5,6 +5,7 @@
 #include <QInputMethodEvent>
 #include <QInputMethodQueryEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTextCharFormat>
 #include <QWidget>
 #include <string>
@@ -41,6 +42,7 @@ class KeyProbe : public TCustomControl {
   std::vector<bool> shiftSeen, ctrlSeen;
   std::string result;  // the result string read during WM_IME_COMPOSITION
   long resultLength = 0;
+  bool preeditWithResult = false;  // a composition still on show at the result
   intptr_t dlgCode = DLGC_WANTCHARS;
   bool wantsTab = true;
 
@@ -69,6 +71,7 @@ class KeyProbe : public TCustomControl {
         ImmGetCompositionStringA(imc, GCS_RESULTSTR, result.data(), static_cast<unsigned>(resultLength));
       }
       ImmReleaseContext(this, imc);
+      preeditWithResult = GetPreeditState(this).Active;
       return;
     }
     Inherited(m);
@@ -356,6 +359,7 @@ TEST_F(KeyInputTest, PreeditIsDrawnAtTheCaretAndNeverTouchesTheImage) {
   Send(&commit);
   ASSERT_EQ(probe->got.size(), 2u);
   EXPECT_EQ(probe->got[0].l, GCS_RESULTSTR);
+  EXPECT_FALSE(probe->preeditWithResult);
   EXPECT_EQ(probe->got[1].msg, WM_IME_ENDCOMPOSITION);
   EXPECT_FALSE(GetPreeditState(probe).Active);
   EXPECT_FALSE(ImeComposing(probe));
@@ -381,6 +385,18 @@ TEST_F(KeyInputTest, CancelledCompositionEndsWithoutResult) {
   EXPECT_TRUE(ImmNotifyIME(ImmGetContext(probe), NI_COMPOSITIONSTR, CPS_COMPLETE, 0));
   EXPECT_EQ(probe->result, Sjis("か"));
   EXPECT_EQ(probe->got.back().msg, WM_IME_ENDCOMPOSITION);
+}
+
+TEST_F(KeyInputTest, AClickCompletesTheComposition) {
+  Preedit(QString::fromUtf8("かな"), 2);
+  probe->got.clear();
+  QMouseEvent click(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  Send(&click);
+  EXPECT_EQ(probe->result, Sjis("かな"));
+  ASSERT_FALSE(probe->got.empty());
+  EXPECT_EQ(probe->got.back().msg, WM_IME_ENDCOMPOSITION);
+  EXPECT_FALSE(GetPreeditState(probe).Active);
 }
 
 TEST_F(KeyInputTest, AControlWithoutAResultHandlerGetsTheResultTyped) {

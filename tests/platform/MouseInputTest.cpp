@@ -9,6 +9,7 @@
 #include <QEnterEvent>
 #include <QMenu>
 #include <QWidget>
+#include <QWheelEvent>
 #include <QWindow>
 #include <string>
 #include <vector>
@@ -39,11 +40,23 @@ std::ostream& operator<<(std::ostream& os, const Msg& m) {
 class MouseProbe : public TCustomControl {
  public:
   explicit MouseProbe(TComponent* owner) : TCustomControl(owner) {
-    for (unsigned m = WM_MOUSEFIRST; m <= WM_MBUTTONDBLCLK; ++m) RegisterHandler(m, &MouseProbe::Record);
+    for (unsigned m = WM_MOUSEFIRST; m <= WM_MOUSEWHEEL; ++m) RegisterHandler(m, &MouseProbe::Record);
     RegisterHandler(CM_MOUSEENTER, &MouseProbe::Record);
     RegisterHandler(CM_MOUSELEAVE, &MouseProbe::Record);
   }
   std::vector<Msg> got;
+  // The messages without entering and leaving.
+  std::vector<Msg> Mouse() const {
+    std::vector<Msg> out;
+    for (const Msg& m : got)
+      if (m.msg != CM_MOUSEENTER && m.msg != CM_MOUSELEAVE) out.push_back(m);
+    return out;
+  }
+  int Count(unsigned msg) const {
+    int n = 0;
+    for (const Msg& m : got) n += m.msg == msg;
+    return n;
+  }
   std::vector<Msg> Buttons() const {
     std::vector<Msg> out;
     for (const Msg& m : got)
@@ -122,14 +135,14 @@ TEST_F(MouseInput, ButtonsAndMovesCarryClientPointsAndKeys) {
       {WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, 10, 5},
       {WM_MOUSEMOVE, MK_LBUTTON | MK_SHIFT, 60, 40},
       {WM_LBUTTONUP, 0, 60, 40},
-      {WM_MOUSEMOVE, 0, 1, 2},  // the toolkit reports the pointer's arrival first
+      {WM_MOUSEMOVE, MK_CONTROL, 1, 2},  // the toolkit reports the pointer's arrival first
       {WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL, 1, 2},
       {WM_RBUTTONUP, 0, 1, 2},
       {WM_MOUSEMOVE, 0, 0, 0},
       {WM_MBUTTONDOWN, MK_MBUTTON, 0, 0},
       {WM_MBUTTONUP, 0, 0, 0},
   };
-  EXPECT_EQ(probe->got, expected);
+  EXPECT_EQ(probe->Mouse(), expected);
 }
 
 // While the button is held, the mouse stays with the pressed control, also
@@ -147,7 +160,9 @@ TEST_F(MouseInput, HeldButtonKeepsTheMouseOutsideTheControl) {
       {WM_MOUSEMOVE, MK_LBUTTON, 5 - 23, 5 - 33},
       {WM_MOUSEMOVE, MK_LBUTTON, -40 - 23, -50 - 33},
       {WM_MOUSEMOVE, MK_LBUTTON, 250, 150},
+      {WM_MOUSEMOVE, MK_LBUTTON, -40 - 23, -50 - 33},  // the pointer's arrival at the release
       {WM_LBUTTONUP, 0, -40 - 23, -50 - 33},
+      {CM_MOUSELEAVE, 0, 0, 0},  // only once the button is up
   };
   EXPECT_EQ(probe->got, expected);
   // Capture is the toolkit's implicit grab: nothing stays grabbed.
@@ -168,6 +183,18 @@ TEST_F(MouseInput, DoubleClickArrivesAsDownUpDoubleClickUp) {
       {WM_LBUTTONUP, 0, 7, 8},           {WM_LBUTTONDOWN, MK_LBUTTON, 7, 8}, {WM_LBUTTONUP, 0, 7, 8},
   };
   EXPECT_EQ(probe->Buttons(), expected);
+
+  // A press that Qt marks as the one that made a double click never becomes
+  // a button down of its own, should it reach the control.
+  struct DoubleClickPress : QMouseEvent {
+    explicit DoubleClickPress(QPointF p)
+        : QMouseEvent(QEvent::MouseButtonPress, p, p, p, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier) {
+      m_doubleClick = true;
+    }
+  } press(QPointF(10, 10));
+  probe->got.clear();
+  QApplication::sendEvent(probe->GetWidget(), &press);
+  EXPECT_TRUE(probe->got.empty());
 }
 
 TEST_F(MouseInput, DefaultHandlingFiresTheMouseEvents) {
@@ -203,7 +230,7 @@ TEST_F(MouseInput, DefaultHandlingFiresTheMouseEvents) {
   Release(QPoint(-10, -10));  // released outside: no click
   const std::vector<std::string> expected = {
       "move  4,6",      "down 0 SL 4,6", "click",       "up 0  4,6", "dblclick", "down 0 LD 4,6",
-      "up 0  4,6",      "down 0 L 4,6",  "up 0  -33,-43",
+      "up 0  4,6",      "down 0 L 4,6",  "move L -33,-43", "up 0  -33,-43",
   };
   EXPECT_EQ(events, expected);
 }
@@ -216,6 +243,30 @@ TEST_F(MouseInput, EnterAndLeaveBecomeMessages) {
   ASSERT_EQ(probe->got.size(), 2u);
   EXPECT_EQ(probe->got[0].msg, CM_MOUSEENTER);
   EXPECT_EQ(probe->got[1].msg, CM_MOUSELEAVE);
+}
+
+// Unhandled, the wheel event stays ignored, and Qt passes a real one on to
+// the parent widget.
+TEST_F(MouseInput, WheelReachesOnMouseWheelElseGoesOn) {
+  std::vector<int> deltas;
+  bool handle = false;
+  probe->OnMouseWheel = [&](TObject*, TShiftState s, int delta, TPoint, bool& handled) {
+    deltas.push_back(s.Contains(ssCtrl) ? -delta : delta);
+    handled = handle;
+  };
+  auto turn = [&](int delta, Qt::KeyboardModifiers mods) {
+    QWheelEvent e(QPointF(10, 10), QPointF(100, 100), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(probe->GetWidget(), &e);
+    return e.isAccepted();
+  };
+  EXPECT_FALSE(turn(-120, Qt::NoModifier));
+  handle = true;
+  EXPECT_TRUE(turn(240, Qt::ControlModifier));
+  EXPECT_EQ(deltas, (std::vector<int>{-120, -240}));
+  ASSERT_EQ(probe->Count(WM_MOUSEWHEEL), 2);
+  EXPECT_EQ(probe->got.back().keys, MAKEWPARAM(MK_CONTROL, 240));
+  EXPECT_EQ(probe->got.back().x, 100);  // the screen point
 }
 
 TEST_F(MouseInput, RightClickShowsThePopupMenu) {
@@ -233,7 +284,8 @@ TEST_F(MouseInput, RightClickShowsThePopupMenu) {
   EXPECT_TRUE(menu.isVisible());
   menu.hide();
   probe->SetPopupMenu(nullptr);
-  EXPECT_EQ(probe->Buttons().size(), 4u);  // the button messages still came
+  // The press still came; its release went to the menu.
+  EXPECT_EQ(probe->Count(WM_RBUTTONDOWN), 2);
 }
 
 TEST_F(MouseInput, PointsAreSigned16BitAndClamped) {

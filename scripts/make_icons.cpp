@@ -1,7 +1,8 @@
 // Draws the tool bar and menu images of the main window (16 x 16 PNG files
 // named by their image index) and the program icon, into the folder given as
-// the first argument. Build and run by hand when a picture changes:
-//   g++ -std=c++20 -fPIC make_icons.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/make_icons
+// the first argument; the build bundles every file of resources/app into the
+// program. Build and run by hand from the top folder when a picture changes:
+//   g++ -std=c++20 -fPIC scripts/make_icons.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/make_icons
 //   QT_QPA_PLATFORM=offscreen /tmp/make_icons resources/app
 #include <QDir>
 #include <QFont>
