@@ -196,7 +196,7 @@ void TProgressBar::Show() {
   const int shown = FMax > FMin ? FPosition : 0;
   if (minimum() != lo || maximum() != hi) {
     setRange(lo, hi);
-  } else if (shown != lo && shown != hi &&
+  } else if (shown != lo && shown != hi && value() >= lo &&
              std::llabs(static_cast<long long>(shown) - value()) * 1000 < static_cast<long long>(hi) - lo) {
     // Qt's bar works out its style and text on every new value; a command
     // steps it once per row, so moves under a thousandth of the range (no

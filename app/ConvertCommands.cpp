@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "app/SettingsDlg.h"
@@ -35,6 +36,13 @@ bool SkippedRow(const AnsiString& row) { return row.empty() || row == "\r"; }
 // and the NULs are kept. False (and the row left alone) when the engine gave
 // no result for a piece.
 bool ConvertPieces(const AnsiString& row, const std::function<char*(const char*)>& convert, AnsiString& out) {
+  if (!row.empty() && row.find('\0') == AnsiString::npos) {
+    // The usual row, one piece: no copy of it is needed.
+    HeapText result(convert(row.c_str()));
+    if (!result) return false;
+    out.assign(result.get());
+    return true;
+  }
   out.clear();
   size_t start = 0;
   for (;;) {
@@ -106,7 +114,7 @@ void TForm1::RowPass(const std::function<char*(const char*)>& convert) {
     const AnsiString row = AFEdit2->GetLine(i);
     if (SkippedRow(row)) continue;
     // A row the engine could not convert keeps its text.
-    if (ConvertPieces(row, convert, converted)) AFEdit2->SetLine(i, converted);
+    if (ConvertPieces(row, convert, converted)) AFEdit2->SetLine(i, std::move(converted));
   }
   AFEdit2->Paint();
 }
@@ -148,7 +156,7 @@ void TForm1::ReadingPass(bool wholeRow) {
           const char* result = TextBufGet(&out.Buf);
           return result ? strdup(result) : nullptr;
         };
-        if (ConvertPieces(row, read, converted)) AFEdit2->SetLine(i, converted);
+        if (ConvertPieces(row, read, converted)) AFEdit2->SetLine(i, std::move(converted));
       }
     }
   }
@@ -171,7 +179,7 @@ void TForm1::ConvertSettingExecute(QObject* Sender) {
       const AnsiString row = AFEdit2->GetLine(i);
       if (row.empty()) continue;
       if (ConvertPieces(row, [flags](const char* t) { return MapText(t, flags); }, converted))
-        AFEdit2->SetLine(i, converted);
+        AFEdit2->SetLine(i, std::move(converted));
     }
     AFEdit2->Paint();
   }

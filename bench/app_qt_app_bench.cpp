@@ -10,19 +10,33 @@
 // Hepburn) the file is opened through the Open command (the file dialog and
 // the save question answered here), then the command runs over the whole edit
 // pane; the engine alone runs the same converter over the file's rows, read
-// here, skipping the rows the command skips. Times are the best of REPEAT
-// passes of each. Prints one "key=value" line per figure:
-//   <cmd>_app_s, <cmd>_engine_s   seconds of the command and of the engine
+// here, skipping the rows the command skips, and both results are compared.
+//
+// A command runs REPEAT times on a warm heap (the memory the previous panes
+// and undo records left behind is reused, as in a program that has been
+// working a while) and REPEAT times on a cold heap (freed memory handed back
+// to the system first, so every page the new rows and undo records need is
+// fresh, as for the first command after start-up). The cold passes also
+// measure memory. Prints one "key=value" line per figure:
+//   <cmd>_engine_s                 the engine alone, best of REPEAT
+//   <cmd>_app_s, <cmd>_app_faults  the command on a warm heap (best of REPEAT)
+//                                  and the page faults of that pass
+//   <cmd>_cold_s, <cmd>_cold_faults the same on a cold heap
 //   <cmd>_same                     the pane's rows equal the engine's results
 //   <cmd>_peak_kb                  peak resident memory from opening the file
-//                                  to the end of the command (VmHWM of
+//                                  to the end of a cold command (VmHWM of
 //                                  /proc/self/status), less the resident size
 //                                  before the first open: both panes, the
-//                                  command's undo records and its passing needs
-//   <cmd>_live_kb                  heap in use after the command, less the
-//                                  heap before the first open
-//   panes_kb, panes_live_kb        the same for the two loaded panes alone
+//                                  command's undo records and what it needs
+//                                  while it runs
+//   <cmd>_live_kb                  heap allocated after a cold command, less
+//                                  the heap before the first open (mallinfo2;
+//                                  counts list capacity never touched)
+//   reader_kb                      resident size of the open reading
+//                                  dictionary (part of furigana_peak_kb)
+//   panes_kb, panes_live_kb        the two loaded panes alone
 #include <malloc.h>
+#include <sys/resource.h>
 
 #include <QAction>
 #include <QApplication>
@@ -59,10 +73,10 @@ long StatusKb(const char* key) {
   return -1;
 }
 
-// Hands freed heap back and starts a new peak at the present resident size;
-// false when the kernel does not let the peak be reset.
-bool ResetPeak() {
-  if (!std::getenv("NO_TRIM")) malloc_trim(0);
+// Hands freed heap back to the system and starts a new peak at the present
+// resident size; false when the kernel does not let the peak be reset.
+bool ColdHeap() {
+  malloc_trim(0);
   std::FILE* f = std::fopen("/proc/self/clear_refs", "w");
   if (!f) return false;
   const bool ok = std::fputs("5", f) >= 0;
@@ -72,6 +86,12 @@ bool ResetPeak() {
 long HeapInUseKb() {
   const struct mallinfo2 m = mallinfo2();
   return static_cast<long>((m.uordblks + m.hblkhd) / 1024);
+}
+
+long MinorFaults() {
+  struct rusage usage {};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_minflt;
 }
 
 double Seconds(std::chrono::steady_clock::time_point since) {
@@ -109,21 +129,26 @@ struct RowHash {
 
 bool Skipped(const std::string& row) { return row.empty() || row == "\r"; }
 
-// One engine pass: convert(row) for every row the commands convert; returns
-// the hash of every row afterwards (a null result keeps the row).
+// One engine pass: convert(row) for every row the commands convert. With
+// `hashed` it returns the hash of every row afterwards (a null result keeps
+// the row); else only the results' total length, which keeps the timed
+// passes free of the hashing.
 using Converter = std::function<char*(const char*)>;
-unsigned long long EnginePass(const std::vector<std::string>& rows, const Converter& convert) {
+unsigned long long EnginePass(const std::vector<std::string>& rows, const Converter& convert, bool hashed) {
   RowHash hash;
+  unsigned long long length = 0;
   for (const std::string& row : rows) {
     char* result = Skipped(row) ? nullptr : convert(row.c_str());
-    if (result) {
+    if (!hashed) {
+      if (result) length += std::strlen(result);
+    } else if (result) {
       hash.Add(result, std::strlen(result));
-      std::free(result);
     } else {
       hash.Add(row.data(), row.size());
     }
+    std::free(result);
   }
-  return hash.Value;
+  return hashed ? hash.Value : length;
 }
 
 unsigned long long PaneHash(TAFEdit* pane) {
@@ -139,8 +164,8 @@ struct Command {
   const char* Key;
   QAction* Action;
   // The engine's pass over the rows, reader opening included where the
-  // command opens one; returns the rows' hash.
-  std::function<unsigned long long(const std::vector<std::string>&)> Engine;
+  // command opens one; see EnginePass for the result.
+  std::function<unsigned long long(const std::vector<std::string>&, bool hashed)> Engine;
 };
 
 }  // namespace
@@ -191,16 +216,21 @@ int main(int argc, char** argv) {
     return mrOk;
   };
 
+  long readerKb = 0;
   const HepburnOptions hepburn = TForm1::SettingsHepburnOptions(*settings);
   const Command commands[] = {
       {"hiragana", form->ConvertHiragana1,
-       [](const std::vector<std::string>& r) {
-         return EnginePass(r, [](const char* t) { return MapText(t, kHiragana); });
+       [](const std::vector<std::string>& r, bool hashed) {
+         return EnginePass(r, [](const char* t) { return MapText(t, kHiragana); }, hashed);
        }},
       {"furigana", form->ConvertFurigana1,
-       [](const std::vector<std::string>& r) {
+       [&readerKb](const std::vector<std::string>& r, bool hashed) {
+         const long before = StatusKb("VmRSS");
          ImeReader reader{};
-         if (!ImeReaderOpen(&reader)) return 0ull;
+         if (!ImeReaderOpen(&reader)) {
+           std::fprintf(stderr, "app_qt_app_bench: the reading dictionary cannot be opened\n");
+           return 0ull;
+         }
          TextBuf out;
          TextBufInit(&out);
          std::vector<char> text;
@@ -209,14 +239,15 @@ int main(int argc, char** argv) {
            KanjiRunsToReading(&reader, &out, text.data());
            const char* result = TextBufGet(&out);
            return result ? strdup(result) : nullptr;
-         });
+         }, hashed);
+         readerKb = std::max(readerKb, StatusKb("VmRSS") - before);
          TextBufFree(&out);
          ImeReaderClose(&reader);
          return h;
        }},
       {"hepburn", form->ConvertRoma1,
-       [hepburn](const std::vector<std::string>& r) {
-         return EnginePass(r, [hepburn](const char* t) { return KanaToHepburn(hepburn, t); });
+       [hepburn](const std::vector<std::string>& r, bool hashed) {
+         return EnginePass(r, [hepburn](const char* t) { return KanaToHepburn(hepburn, t); }, hashed);
        }},
   };
 
@@ -228,7 +259,7 @@ int main(int argc, char** argv) {
   // The window as it stands before the first open; the file's text read
   // above is no longer part of the peak from here on.
   QApplication::processEvents();
-  bool peakReset = ResetPeak();
+  bool peakReset = ColdHeap();
   const long baseKb = StatusKb("VmRSS");
   const long baseLiveKb = HeapInUseKb();
   std::printf("file_bytes=%ld\n", fileBytes);
@@ -242,10 +273,8 @@ int main(int argc, char** argv) {
   {
     RowHash fileHash;
     for (const std::string& row : rows) fileHash.Add(row.data(), row.size());
-    std::printf("rows_same=%s\n", fileHash.Value == PaneHash(form->AFEdit1) &&
-                                          fileHash.Value == PaneHash(form->AFEdit2)
-                                      ? "yes"
-                                      : "NO");
+    const bool same = fileHash.Value == PaneHash(form->AFEdit1) && fileHash.Value == PaneHash(form->AFEdit2);
+    std::printf("rows_same=%s\n", same ? "yes" : "NO");
   }
   std::printf("panes_kb=%ld\n", panesKb);
   std::printf("panes_live_kb=%ld\n", panesLiveKb);
@@ -254,36 +283,66 @@ int main(int argc, char** argv) {
   for (const Command& command : commands) {
     if (!only.empty() && only.find("," + std::string(command.Key) + ",") == std::string::npos) continue;
     double bestEngine = 1e300;
-    unsigned long long engineHash = 0;
+    unsigned long long length = 0;
     for (int pass = 0; pass < repeat; ++pass) {
       const auto t0 = std::chrono::steady_clock::now();
-      engineHash = command.Engine(rows);
+      length += command.Engine(rows, false);
       bestEngine = std::min(bestEngine, Seconds(t0));
     }
+    std::fprintf(stderr, "%s: %llu bytes converted\n", command.Key, length);
+    const unsigned long long engineHash = command.Engine(rows, true);  // untimed
 
-    double bestApp = 1e300;
-    long peakKb = 0;
-    long liveKb = 0;
+    // One run of the command on freshly opened panes (an empty undo history).
     bool same = true;
-    for (int pass = 0; pass < repeat; ++pass) {
-      // Fresh panes, an empty undo history, and a new peak from here.
-      if (!(std::getenv("FIRST_FRESH") && &command == &commands[0] && pass == 0)) openFile();
-      peakReset = ResetPeak() && peakReset;
+    auto run = [&](bool cold, long& faults) {
+      openFile();
+      if (cold) peakReset = ColdHeap() && peakReset;
+      const long faults0 = MinorFaults();
       const auto t0 = std::chrono::steady_clock::now();
       command.Action->trigger();
-      bestApp = std::min(bestApp, Seconds(t0));
-      peakKb = std::max(peakKb, StatusKb("VmHWM") - baseKb);
-      liveKb = std::max(liveKb, HeapInUseKb() - baseLiveKb);
+      const double seconds = Seconds(t0);
+      faults = MinorFaults() - faults0;
       QApplication::processEvents();
       same = same && PaneHash(form->AFEdit2) == engineHash;
+      return seconds;
+    };
+
+    double bestApp = 1e300;
+    long appFaults = 0;
+    for (int pass = 0; pass < repeat; ++pass) {
+      long faults = 0;
+      const double seconds = run(false, faults);
+      if (seconds < bestApp) {
+        bestApp = seconds;
+        appFaults = faults;
+      }
     }
+    double cold = 1e300;
+    long coldFaults = 0;
+    long peakKb = 0;
+    long liveKb = 0;
+    for (int pass = 0; pass < repeat; ++pass) {
+      long faults = 0;
+      const double seconds = run(true, faults);
+      if (seconds < cold) {
+        cold = seconds;
+        coldFaults = faults;
+      }
+      peakKb = std::max(peakKb, StatusKb("VmHWM") - baseKb);
+      liveKb = std::max(liveKb, HeapInUseKb() - baseLiveKb);
+    }
+
     std::printf("%s_engine_s=%.4f\n", command.Key, bestEngine);
     std::printf("%s_app_s=%.4f\n", command.Key, bestApp);
+    std::printf("%s_app_faults=%ld\n", command.Key, appFaults);
+    std::printf("%s_cold_s=%.4f\n", command.Key, cold);
+    std::printf("%s_cold_faults=%ld\n", command.Key, coldFaults);
     std::printf("%s_same=%s\n", command.Key, same ? "yes" : "NO");
     std::printf("%s_peak_kb=%ld\n", command.Key, peakKb);
     std::printf("%s_live_kb=%ld\n", command.Key, liveKb);
     std::fflush(stdout);
   }
+  std::printf("reader_kb=%ld\n", readerKb);
   std::printf("peak_reset=%s\n", peakReset ? "yes" : "no");
   std::printf("process_peak_kb=%ld\n", StatusKb("VmHWM"));
 

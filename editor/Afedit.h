@@ -491,6 +491,13 @@ class TCustomAFEdit : public TCustomControl {
   void UnregisterMessageHandlers();
   // Frees what the control owns (destructor, failed construction).
   void FreeOwned();
+  // Row helper (AfeditRows.cpp): drops every row, attribute, block, the undo
+  // history and the selection, for Clear and LoadFromStream; oneEmptyRow
+  // leaves the single empty row of an empty text.
+  void EmptyText(bool oneEmptyRow);
+  // Selection helper (AfeditSel.cpp): fires OnSelect or OnDisSelect when the
+  // selection came into being or went away since the last check.
+  void ReportSelectChange();
   // The rows of a text or a raw stream, for LoadFromStream (AfeditFiles.cpp).
   void LoadTextRows(TStream* stream, TConvMode mode);
   void LoadRawRows(TStream* stream);
@@ -503,6 +510,8 @@ class TCustomAFEdit : public TCustomControl {
   // lines[first ...] with a CR each; the caret row moves down by n.
   void FillToCaretRow();
   void InsertClipRows(TStrings* lines, int first, int n, bool fromPrivate, bool flagMoved);
+  // Scrolls so that the row after the caret row shows, then repaints.
+  void ShowPastedRows();
 
   // Key helpers (AfeditKeys.cpp).
   // Whether CaretLeft can still move the caret: not at the text start of

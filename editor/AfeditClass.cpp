@@ -393,8 +393,15 @@ void TCustomAFEdit::SetFont(TFont* value) {
   FSelFont->SetColor(keep);
 
   bool designing = ComponentState().Contains(csDesigning);
-  if (Focused() && !designing) CreateCaret(GetHandle(), nullptr, 2, FTextHeight);
+  bool caretMade = Focused() && !designing;
+  if (caretMade) {
+    CreateCaret(GetHandle(), nullptr, 2, FTextHeight);
+    // The new caret is a bar of the new height: forget the cached shape so
+    // the placement below gives it the overwrite shape in overwrite mode.
+    FCaretInsertShape = true;
+  }
   ShowCaret(GetHandle());
+  if (caretMade) SetCaretPosition();
   SetCrColor(FColCr, FColor);
   if (designing) Paint();
 }

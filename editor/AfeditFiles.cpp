@@ -114,18 +114,6 @@ void PutLe32(unsigned char* p, std::int64_t v) {
 
 // Collects output and hands it to the stream in large writes; a short write
 // raises the library's write error.
-// Holds a string list in update mode for the life of a scope.
-class UpdateScope {
- public:
-  explicit UpdateScope(TStrings* strings) : FStrings(strings) { FStrings->BeginUpdate(); }
-  ~UpdateScope() { FStrings->EndUpdate(); }
-  UpdateScope(const UpdateScope&) = delete;
-  UpdateScope& operator=(const UpdateScope&) = delete;
-
- private:
-  TStrings* FStrings;
-};
-
 class BlockWriter {
  public:
   explicit BlockWriter(TStream* stream) : FStream(stream) { FBuf.reserve(kBlockSize * 2); }
@@ -148,17 +136,7 @@ class BlockWriter {
 
 void TCustomAFEdit::LoadFromStream(TStream* stream, TConvMode mode) {
   // 1. Empty the control.
-  for (int r = 0; r < FLinesAttr->Count(); ++r)
-    if (TAttrListItem* attr = FLinesAttr->PeekItem(r); attr && attr->ColAttrs) ColAttrFree(r);
-  FLines->Clear();
-  FLinesAttr->Clear();
-  FBlkAttrs->Clear();
-  FTopLine = 0;
-  FUndoBuff->Reset();
-  if (OnUndoChange) OnUndoChange(this, false, false);
-  FSelArea->RowReset();
-  FSelArea->PointReset();
-  FMaxRowLen = 0;
+  EmptyText(false);
 
   try {
     if (mode.Contains(cmRaw))
@@ -205,7 +183,7 @@ void TCustomAFEdit::LoadTextRows(TStream* stream, TConvMode mode) {
   const TAttrListItem attr = MakeAttr(true, 0, FDefWrapPos);
   const std::int64_t size = stream->GetSize();
   const int expected = static_cast<int>(std::clamp<std::int64_t>(size / 30, 0, std::numeric_limits<int>::max()));
-  UpdateScope update(FLines);
+  TStringsUpdate update(FLines);
   FLines->SetCapacity(expected);
   FLinesAttr->SetCapacity(expected);
   TextLineReader reader(stream);
@@ -270,7 +248,7 @@ void TCustomAFEdit::LoadRawRows(TStream* stream) {
                       static_cast<int>(records.size()))
     return;
 
-  UpdateScope update(FLines);
+  TStringsUpdate update(FLines);
   FLines->SetCapacity(static_cast<int>(rows));
   FLinesAttr->SetCapacity(static_cast<int>(rows));
   size_t from = 0;

@@ -434,16 +434,7 @@ void TCustomAFEdit::WMKeyDown(TWMKey& Message) {
     --repeat;
     Perform(WM_KEYDOWN, static_cast<uintptr_t>(key), 0);
   }
-  switch (FSelArea->SelectChanged()) {
-    case slSel:
-      if (OnSelect) OnSelect(this);
-      break;
-    case slDisSel:
-      if (OnDisSelect) OnDisSelect(this);
-      break;
-    default:
-      break;
-  }
+  ReportSelectChange();
 }
 
 // ---------------------------------------------------------------------------

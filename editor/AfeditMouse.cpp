@@ -36,19 +36,6 @@ bool IsAsciiAlnum(unsigned char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-void ReportSelectChange(TCustomAFEdit* edit) {
-  switch (edit->FSelArea->SelectChanged()) {
-    case slSel:
-      if (edit->OnSelect) edit->OnSelect(edit);
-      break;
-    case slDisSel:
-      if (edit->OnDisSelect) edit->OnDisSelect(edit);
-      break;
-    default:
-      break;
-  }
-}
-
 // Drops an input-method composition under way in the window.
 void CancelComposition(HWND wnd) {
   if (!ImeComposing(wnd)) return;
@@ -431,7 +418,7 @@ void TCustomAFEdit::WMLButtonDown(TWMMouse& Message) {
     FLastDragRow = -1;
   }
 
-  ReportSelectChange(this);
+  ReportSelectChange();
   Inherited(Message.Message);
 }
 
@@ -464,7 +451,7 @@ void TCustomAFEdit::WMLButtonUp(TWMMouse& Message) {
     case dmNone:
       break;
   }
-  ReportSelectChange(this);
+  ReportSelectChange();
   Inherited(Message.Message);
 }
 

@@ -41,6 +41,31 @@ bool FindKeyword(const TStrings* list, const AnsiString& word) {
   return false;
 }
 
+// One row being drawn: the state the colour and mark routines share.
+struct RowState {
+  int indent = 0;
+  AnsiString T;                  // indent bytes, then the text with tabs as fill bytes
+  AnsiString D;                  // T as shown, ending in one CR or LF cell
+  std::vector<int> fillsBefore;  // fill bytes in T[0, k)
+  int col = 0;                   // current display column
+  int index = 0;                 // current character index in the row's text
+  AnsiString run;                // bytes gathered for the next text output
+  AnsiString word;               // keyword candidate ending at col
+
+  // DspColToCharCount(T, column, indent) in constant time.
+  int CharIndexAt(int column) const {
+    int lenT = static_cast<int>(T.size());
+    if (lenT == 0) return 0;
+    int c = column;
+    if (c < lenT) {
+      while (c < lenT && T[static_cast<size_t>(c)] == kFillByte) ++c;
+    } else {
+      c = lenT;
+    }
+    return c - fillsBefore[static_cast<size_t>(c)] - indent;
+  }
+};
+
 // The double-byte characters of a dependence-character text, taken at
 // character boundaries, as a set of codes; rebuilt when the text changes.
 const std::bitset<65536>& DependenceSet(const AnsiString& chars) {
@@ -77,35 +102,6 @@ void TCustomAFEdit::ExtTextPaint(int x, int y, int minLeft, AnsiString s) {
   Canvas->MoveTo(x + n * FCharStep, y + FRowHeight);
 }
 
-// One row being drawn: the state the colour and mark routines share.
-namespace {
-struct RowState {
-  int row = 0;
-  int y = 0;
-  int indent = 0;
-  AnsiString T;                  // indent bytes, then the text with tabs as fill bytes
-  AnsiString D;                  // T as shown, ending in one CR or LF cell
-  std::vector<int> fillsBefore;  // fill bytes in T[0, k)
-  int col = 0;                   // current display column
-  int index = 0;                 // current character index in the row's text
-  AnsiString run;                // bytes gathered for the next text output
-  AnsiString word;               // keyword candidate ending at col
-
-  // DspColToCharCount(T, column, indent) in constant time.
-  int CharIndexAt(int column) const {
-    int lenT = static_cast<int>(T.size());
-    if (lenT == 0) return 0;
-    int c = column;
-    if (c < lenT) {
-      while (c < lenT && T[static_cast<size_t>(c)] == kFillByte) ++c;
-    } else {
-      c = lenT;
-    }
-    return c - fillsBefore[static_cast<size_t>(c)] - indent;
-  }
-};
-}  // namespace
-
 void TCustomAFEdit::DrawLine(int row) {
   if (FUpdating) return;
 
@@ -132,8 +128,6 @@ void TCustomAFEdit::DrawLine(int row) {
   }
 
   RowState st;
-  st.row = row;
-  st.y = y;
   st.indent = Max(0, attr->Indent);
   st.T.assign(static_cast<size_t>(st.indent), kIndentByte);
   st.T += TabExpand(FLines->Strings(row), false);

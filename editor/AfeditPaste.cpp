@@ -22,18 +22,6 @@ class FlagKeeper {
   bool FOld;
 };
 
-// Holds a string list in update mode for the length of a scope.
-class ListUpdate {
- public:
-  explicit ListUpdate(TStrings* list) : FList(list) { FList->BeginUpdate(); }
-  ~ListUpdate() { FList->EndUpdate(); }
-  ListUpdate(const ListUpdate&) = delete;
-  ListUpdate& operator=(const ListUpdate&) = delete;
-
- private:
-  TStrings* FList;
-};
-
 // Keeps the caret hidden until Show, or until the scope is left.
 class CaretHidden {
  public:
@@ -98,7 +86,7 @@ void TCustomAFEdit::ClipInsert() {
     FInsertMode = true;
     if (fromPrivate) {
       ++FUndoGroup;
-      ListUpdate update(FLines);
+      TStringsUpdate update(FLines);
       FillToCaretRow();
       const int n = FClipLines->Count();
       FLines->SetCapacity(Max(FLines->Capacity(), GetLinesCount() + n - 1));
@@ -118,7 +106,7 @@ void TCustomAFEdit::ClipInsert() {
       lines.SetText(text);
       if (lines.Count() == 0) lines.Add(AnsiString());
       const bool endsWithBreak = text.back() == '\r' || text.back() == '\n';
-      ListUpdate update(FLines);
+      TStringsUpdate update(FLines);
       ++FUndoGroup;
       const int n = lines.Count();
       if (n >= 2) {
@@ -137,13 +125,7 @@ void TCustomAFEdit::ClipInsert() {
     }
   }
 
-  const int rows = GetDspRowCount();
-  if (FTopLine + rows < FCaret.y + 2) {
-    FTopLine = Max(FCaret.y - rows + 2, 0);
-    Paint();
-  } else {
-    ValiPaint();
-  }
+  ShowPastedRows();
   caret.Show();
   SetCaretPosition();
 }
@@ -158,20 +140,14 @@ void TCustomAFEdit::QuoteInsert(AnsiString text, AnsiString prefix) {
     if (!prefix.empty())
       for (int i = 0; i < lines.Count(); ++i) lines.Put(i, prefix + lines[i]);
     {
-      ListUpdate update(FLines);
+      TStringsUpdate update(FLines);
       ++FUndoGroup;
       FillToCaretRow();
       InsertClipRows(&lines, 0, lines.Count(), false, true);
     }
     if (OnUndoChange) OnUndoChange(this, FUndoBuff->FCanUndo, false);
   }
-  const int rows = GetDspRowCount();
-  if (FTopLine + rows < FCaret.y + 2) {
-    FTopLine = Max(FCaret.y - rows + 2, 0);
-    Paint();
-  } else {
-    ValiPaint();
-  }
+  ShowPastedRows();
   ShowCaret(this);
   SetCaretPosition();
 }
@@ -179,6 +155,16 @@ void TCustomAFEdit::QuoteInsert(AnsiString text, AnsiString prefix) {
 void TCustomAFEdit::WMPaste(TMessage& Message) {
   ++FUndoGroup;
   ClipInsert();
+}
+
+void TCustomAFEdit::ShowPastedRows() {
+  const int rows = GetDspRowCount();
+  if (FTopLine + rows < FCaret.y + 2) {
+    FTopLine = Max(FCaret.y - rows + 2, 0);
+    Paint();
+  } else {
+    ValiPaint();
+  }
 }
 
 void TCustomAFEdit::FillToCaretRow() {

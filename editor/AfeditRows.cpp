@@ -111,19 +111,24 @@ void TCustomAFEdit::SetWrapPos(int row, int pos) {
   GetLinesAttr(row)->WrapPos = static_cast<std::int16_t>(pos);
 }
 
-void TCustomAFEdit::Clear() {
+void TCustomAFEdit::EmptyText(bool oneEmptyRow) {
   for (int r = 0; r < FLinesAttr->Count(); ++r)
     if (TAttrListItem* attr = FLinesAttr->PeekItem(r); attr && attr->ColAttrs) ColAttrFree(r);
   FLines->Clear();
   FLinesAttr->Clear();
   FBlkAttrs->Clear();
   FTopLine = 0;
-  AddLineP("", MakeAttr(false, 0, FDefWrapPos));
+  // Added before the history is reset, so that the row leaves no undo step.
+  if (oneEmptyRow) AddLineP("", MakeAttr(false, 0, FDefWrapPos));
   FUndoBuff->Reset();
   if (OnUndoChange) OnUndoChange(this, false, false);
   FSelArea->RowReset();
   FSelArea->PointReset();
   FMaxRowLen = 0;
+}
+
+void TCustomAFEdit::Clear() {
+  EmptyText(true);
   SetScrollBars(FScrollBars);
   ValiPaint();
   FCaret = TPoint(0, 0);

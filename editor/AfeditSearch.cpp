@@ -25,8 +25,8 @@ AnsiString UpperCase932(const AnsiString& s) {
 
 // A piece of text to search: one row, with bytes of a neighbouring row
 // before or after it, and at every position whether a character begins
-// there (the end counts as a boundary). Each part is classified from its own
-// row's start, so a borrowed tail never starts on a trail byte.
+// there (the end counts as a boundary). The bytes of each row are classified
+// from that row's start, so a borrowed tail never starts on a trail byte.
 struct TPiece {
   AnsiString Text;
   std::vector<bool> Boundary;

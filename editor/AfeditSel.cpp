@@ -13,3 +13,16 @@ void TCustomAFEdit::SetSelAreaMaxMin() {
   FSelArea->FMaxIndent = maxIndent;
   FSelArea->FMinWrapPos = minWrap;
 }
+
+void TCustomAFEdit::ReportSelectChange() {
+  switch (FSelArea->SelectChanged()) {
+    case slSel:
+      if (OnSelect) OnSelect(this);
+      break;
+    case slDisSel:
+      if (OnDisSelect) OnDisSelect(this);
+      break;
+    case slNone:
+      break;
+  }
+}

@@ -151,16 +151,7 @@ void TCustomAFEdit::SelectAll() {
   FSelArea->PutStartRow(0);
   FSelArea->PutEndRow(GetLinesCount() - 1);
   SetSelAreaMaxMin();
-  switch (FSelArea->SelectChanged()) {
-    case slSel:
-      if (OnSelect) OnSelect(this);
-      break;
-    case slDisSel:
-      if (OnDisSelect) OnDisSelect(this);
-      break;
-    case slNone:
-      break;
-  }
+  ReportSelectChange();
   Paint();
 }
 

@@ -1,6 +1,7 @@
 // Row model of the editor control: the attribute records of rows, character
 // columns and blocks, the three owning lists that hold them, the edit kinds
-// handed to the attribute bookkeeping, and the point routines of the unit.
+// handed to the attribute bookkeeping, the point routines of the unit, and a
+// scope guard for the update mode of the row list.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +31,18 @@ bool PointInRange(const TPoint& p, const TPoint& start, const TPoint& end);
 
 // Number of bytes of the zero-terminated string s equal to c.
 int CountChar(const char* s, char c);
+
+// Holds a string list in update mode for the length of a scope.
+class TStringsUpdate {
+ public:
+  explicit TStringsUpdate(TStrings* list) : FList(list) { FList->BeginUpdate(); }
+  ~TStringsUpdate() { FList->EndUpdate(); }
+  TStringsUpdate(const TStringsUpdate&) = delete;
+  TStringsUpdate& operator=(const TStringsUpdate&) = delete;
+
+ private:
+  TStrings* FList;
+};
 
 // ---------------------------------------------------------------------------
 // Kind of edit handed to the attribute bookkeeping.

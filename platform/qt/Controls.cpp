@@ -160,17 +160,6 @@ void TControl::ParentFontOrColorChanged() {
   }
 }
 
-TShiftState TControl::KeysToShiftState(uintptr_t keys) const {
-  TShiftState s;
-  if (keys & MK_SHIFT) s << ssShift;
-  if (keys & MK_CONTROL) s << ssCtrl;
-  if (keys & MK_LBUTTON) s << ssLeft;
-  if (keys & MK_RBUTTON) s << ssRight;
-  if (keys & MK_MBUTTON) s << ssMiddle;
-  if (GetKeyState(VK_MENU) < 0) s << ssAlt;
-  return s;
-}
-
 // ---------------------------------------------------------------------------
 // TWinControl
 

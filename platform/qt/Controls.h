@@ -185,7 +185,6 @@ class TControl : public TComponent {
 
   virtual void FontChanged();
   virtual void ParentFontOrColorChanged();
-  TShiftState KeysToShiftState(uintptr_t keys) const;
 
   int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
   TWinControl* FParent = nullptr;

@@ -52,6 +52,22 @@ TEST(ProgressBar, PositionIsHeldInsideTheRange) {
   EXPECT_EQ(bar.GetPosition(), 4);
 }
 
+// The bar on screen skips tiny moves on long ranges, but its ends are exact.
+TEST(ProgressBar, ShownValueReachesBothEndsOnALongRange) {
+  TestApp();
+  TProgressBar bar;
+  bar.SetMax(100000);
+  bar.SetStep(1);
+  for (int i = 0; i < 100000; ++i) bar.StepIt();
+  EXPECT_EQ(bar.GetPosition(), 100000);
+  EXPECT_EQ(bar.value(), 100000);
+  bar.SetPosition(0);
+  EXPECT_EQ(bar.value(), 0);
+  bar.SetPosition(50000);
+  EXPECT_EQ(bar.GetPosition(), 50000);
+  EXPECT_NEAR(bar.value(), 50000, 100);
+}
+
 TEST(Names, ChangeFileExtReplacesOnlyTheLastNamesExtension) {
   const std::pair<const char*, const char*> cases[] = {
       {"/opt/app/sorvelan", "/opt/app/sorvelan.ini"},

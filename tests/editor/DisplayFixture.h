@@ -74,23 +74,7 @@ class DisplayTest : public ::testing::Test {
   // Replaces the text by these rows (each a code page 932 string; a hard
   // line ends in "\r"), indent 0 unless given, caret (0, 0), no selection.
   void SetRows(const std::vector<std::string>& rows, const std::vector<int>& indents = {}) {
-    edit->Clear();
-    for (size_t i = 0; i < rows.size(); ++i) {
-      int indent = i < indents.size() ? indents[i] : 0;
-      TAttrListItem attr = edit->MakeAttr(true, indent, edit->GetDefWrapPos());
-      if (i == 0) {
-        edit->SetLine(0, rows[i]);
-        *edit->GetLinesAttr(0) = attr;
-      } else {
-        edit->AddLineP(rows[i], attr);
-      }
-      edit->FMaxRowLen = std::max(edit->FMaxRowLen, static_cast<int>(rows[i].size()) + 2);
-    }
-    edit->FUndoBuff->Reset();
-    edit->FCaret = TPoint(0, 0);
-    edit->FSelArea->RowReset();
-    edit->FSelArea->PutStartPoint(TPoint(0, 0));
-    edit->FSelArea->PutEndPoint(TPoint(0, 0));
+    PutRows(edit, rows, indents);
   }
 
   // A full repaint into the backing image, as WM_PAINT does it.

@@ -4,6 +4,10 @@
 
 #include <QApplication>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "editor/Afedit.h"
 
 // Exposes the control's protected fields, handlers and accessors.
@@ -84,4 +88,29 @@ inline void EnsureApp() {
   static char name[] = "editor_tests";
   static char* argv[] = {name, nullptr};
   new QApplication(argc, argv);
+}
+
+// Replaces the text by these rows (code page 932; a hard line ends in "\r"),
+// each changed, with its indent (0 unless given) and wrap column (the
+// control's default unless given); an empty history, the caret at (0, 0)
+// and no selection.
+inline void PutRows(TEditProbe* edit, const std::vector<std::string>& rows, const std::vector<int>& indents = {},
+                    const std::vector<int>& wraps = {}) {
+  edit->Clear();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    TAttrListItem attr = edit->MakeAttr(true, i < indents.size() ? indents[i] : 0,
+                                        i < wraps.size() ? wraps[i] : edit->GetDefWrapPos());
+    if (i == 0) {
+      edit->SetLine(0, rows[i]);
+      *edit->GetLinesAttr(0) = attr;
+    } else {
+      edit->AddLineP(rows[i], attr);
+    }
+    edit->FMaxRowLen = std::max(edit->FMaxRowLen, static_cast<int>(rows[i].size()) + 2);
+  }
+  edit->FUndoBuff->Reset();
+  edit->FCaret = TPoint(0, 0);
+  edit->FSelArea->RowReset();
+  edit->FSelArea->PutStartPoint(TPoint(0, 0));
+  edit->FSelArea->PutEndPoint(TPoint(0, 0));
 }

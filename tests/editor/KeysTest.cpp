@@ -13,17 +13,27 @@ const TShiftState kCtrl{ssCtrl};
 
 std::string ClipText() { return QGuiApplication::clipboard()->text().toStdString(); }
 
+// n rows of the same text, each ending in a CR, then the empty last row.
+TextRows TallText(int n, const std::string& row) {
+  TextRows rows(static_cast<size_t>(n), row + "\r");
+  rows.push_back("");
+  return rows;
+}
+
+// One caret step: the rows and indents, the caret before, the key, the
+// caret after.
+struct CaretStep {
+  const char* name;
+  TextRows rows;
+  std::vector<int> indents;
+  TPoint from;
+  int key;
+  TPoint to;
+};
+
 TEST_F(KeysTest, ArrowsStepOverTabsDoubleByteCharactersAndRowEnds) {
-  struct Case {
-    const char* name;
-    TextRows rows;
-    std::vector<int> indents;
-    TPoint from;
-    int key;
-    TPoint to;
-  };
   // "ab<TAB>c<CR>" shows as a, b, one fill cell, the tab, c, CR.
-  const std::vector<Case> cases = {
+  const std::vector<CaretStep> cases = {
       {"right onto a fill run", {"ab\tc\r", ""}, {}, {1, 0}, VK_RIGHT, {2, 0}},
       {"right over the tab's span", {"ab\tc\r", ""}, {}, {2, 0}, VK_RIGHT, {4, 0}},
       {"left to the span's first cell", {"ab\tc\r", ""}, {}, {4, 0}, VK_LEFT, {2, 0}},
@@ -45,7 +55,7 @@ TEST_F(KeysTest, ArrowsStepOverTabsDoubleByteCharactersAndRowEnds) {
       {"end of a soft row", {"abcd", "ef\r", ""}, {}, {0, 0}, VK_END, {4, 0}},
       {"home goes to the indent", {"abcd\r", ""}, {2}, {5, 0}, VK_HOME, {2, 0}},
   };
-  for (const Case& c : cases) {
+  for (const CaretStep& c : cases) {
     SetRows(c.rows, c.indents);
     edit->FCaret = c.from;
     Key(c.key);
@@ -54,16 +64,8 @@ TEST_F(KeysTest, ArrowsStepOverTabsDoubleByteCharactersAndRowEnds) {
 }
 
 TEST_F(KeysTest, CtrlArrowsJumpByWords) {
-  struct Case {
-    const char* name;
-    TextRows rows;
-    std::vector<int> indents;
-    TPoint from;
-    int key;
-    TPoint to;
-  };
   const std::string aiu = Sjis("あいう");
-  const std::vector<Case> cases = {
+  const std::vector<CaretStep> cases = {
       {"right to the next word", {"abc def\r", ""}, {}, {1, 0}, VK_RIGHT, {4, 0}},
       {"left to the word's start", {"abc def\r", ""}, {}, {5, 0}, VK_LEFT, {4, 0}},
       {"left to the previous word", {"abc def\r", ""}, {}, {4, 0}, VK_LEFT, {0, 0}},
@@ -77,7 +79,7 @@ TEST_F(KeysTest, CtrlArrowsJumpByWords) {
       {"left at row 0's indented text start", {"ab cd\r", ""}, {2}, {2, 0}, VK_LEFT, {2, 0}},
       {"left onto row 0's indented first word", {"ab cd\r", ""}, {2}, {5, 0}, VK_LEFT, {2, 0}},
   };
-  for (const Case& c : cases) {
+  for (const CaretStep& c : cases) {
     SetRows(c.rows, c.indents);
     edit->FCaret = c.from;
     Key(c.key, kCtrl);
@@ -317,10 +319,7 @@ TEST_F(KeysTest, PageKeysMoveByTheVisibleRows) {
   EXPECT_EQ(edit->FCaret.y, 4);
   EXPECT_EQ(edit->FTopLine, 0);
 
-  TextRows many;
-  for (int i = 0; i < 100; ++i) many.push_back("row\r");
-  many.push_back("");
-  SetRows(many);
+  SetRows(TallText(100, "row"));
   const int R = edit->GetDspRowCount();
   ASSERT_GT(R, 2);
   Key(VK_NEXT);
@@ -334,10 +333,7 @@ TEST_F(KeysTest, PageKeysMoveByTheVisibleRows) {
 }
 
 TEST_F(KeysTest, DownAtTheViewEdgeScrollsOneRow) {
-  TextRows many;
-  for (int i = 0; i < 100; ++i) many.push_back("row\r");
-  many.push_back("");
-  SetRows(many);
+  SetRows(TallText(100, "row"));
   const int R = edit->GetDspRowCount();
   edit->FCaret = TPoint(0, R - 2);
   Key(VK_DOWN);
@@ -358,9 +354,7 @@ TEST_F(KeysTest, HomeWithAHorizontalOffsetReturnsTheView) {
   EXPECT_EQ(edit->FCaret, TPoint(0, 0));
 
   // Ctrl+Home from further down brings the top row back into view too.
-  TextRows many(100, std::string(200, 'a') + "\r");
-  many.push_back("");
-  SetRows(many);
+  SetRows(TallText(100, std::string(200, 'a')));
   edit->SetTopLine(50);
   edit->FLeftCol = 5;
   edit->FCaret = TPoint(20, 60);

@@ -47,14 +47,6 @@ TEST_F(MarginTest, MarkColourDarkensEachChannelAndSaturatesAtZero) {
   }
 }
 
-TEST_F(MarginTest, NonClientPaintRecordsTheClientSize) {
-  edit->FTextRect.Right = 5;
-  edit->FTextRect.Bottom = 5;
-  edit->Perform(WM_NCPAINT, 1, 0);
-  EXPECT_EQ(edit->FTextRect.Right, edit->ClientWidth());
-  EXPECT_EQ(edit->FTextRect.Bottom, edit->ClientHeight());
-}
-
 // ---------------------------------------------------------------------------
 // Return-mark bitmaps
 
@@ -212,6 +204,40 @@ TEST_F(MarginTest, RefocusInOverwriteModeShowsTheOverwriteCaret) {
   EXPECT_TRUE(Caret().Visible);
 }
 
+// A font change creates the caret anew as a bar of the new height; in
+// overwrite mode it must come back in the overwrite shape at once and keep
+// it on the next placement.
+TEST_F(MarginTest, FontChangeInOverwriteModeShowsTheOverwriteCaret) {
+  Focus();
+  SetRows({Sjis("ab日本\r"), "z"});
+  struct Case {
+    int col;
+    bool wideChar;
+  } cases[] = {{1, false}, {2, true}};
+  int height = -12;
+  for (const Case& c : cases) {
+    edit->FInsertMode = false;
+    edit->SetCaret(TPoint(c.col, 0));
+    height = height == -12 ? -16 : -12;
+    edit->Font->SetHeight(height);  // reaches SetFont through CM_FONTCHANGED
+    int h = edit->FTextHeight;
+    int want = c.wideChar ? h : h / 2;
+    TCaretState st = Caret();
+    ASSERT_TRUE(st.Exists);
+    EXPECT_EQ(st.Bounds.Width(), want) << "column " << c.col << " right after the font change";
+    EXPECT_EQ(st.Bounds.Height(), h);
+    EXPECT_EQ(st.Bounds.Left, CellX(c.col));
+    EXPECT_TRUE(st.Visible);
+    edit->SetCaret(TPoint(c.col, 0));
+    EXPECT_EQ(Caret().Bounds.Width(), want) << "column " << c.col << " on the next placement";
+  }
+  // Back in insert mode the caret is a bar again after a font change.
+  edit->FInsertMode = true;
+  edit->Font->SetHeight(-12);
+  edit->SetCaret(TPoint(1, 0));
+  EXPECT_EQ(Caret().Bounds.Width(), 2);
+}
+
 TEST_F(MarginTest, CaretOutsideTheViewStaysHiddenUntilItComesBack) {
   Focus();
   std::vector<std::string> rows(60, "x\r");
@@ -231,24 +257,6 @@ TEST_F(MarginTest, CaretOutsideTheViewStaysHiddenUntilItComesBack) {
   EXPECT_TRUE(Caret().Visible);
   EXPECT_EQ(edit->FCaretHideCount, 0);
   EXPECT_EQ(Caret().HideCount, 0);
-}
-
-TEST_F(MarginTest, CaretOffATrailByteAndStatusEvent) {
-  Focus();
-  SetRows({Sjis("日本\r"), "z"});
-  int status = 0;
-  edit->OnStatusChange = [&](TObject*) { ++status; };
-  ColAdjLeft = false;
-  edit->SetCaret(TPoint(1, 0));
-  EXPECT_EQ(edit->FCaret.x, 2);
-  EXPECT_EQ(status, 1);
-}
-
-TEST_F(MarginTest, WithoutTheFocusTheCaretIsLeftAlone) {
-  SetRows({"abc\r", "z"});
-  edit->SetCaret(TPoint(2, 0));
-  EXPECT_FALSE(Caret().Exists && Caret().Owner == edit);
-  EXPECT_EQ(edit->FLastCaretCol, -1);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QInputMethodEvent>
 #include <QWidget>
 
 #include <functional>
@@ -15,6 +16,7 @@
 
 #include "editor/Afedit.h"
 #include "platform/qt/Controls.h"
+#include "platform/qt/Imm.h"
 #include "platform/qt/MouseInput.h"
 #include "tests/editor/EditProbe.h"
 
@@ -56,23 +58,7 @@ class MouseTest : public ::testing::Test {
   // (80 unless given); caret (0, 0), nothing selected, an empty history.
   void SetRows(const std::vector<std::string>& rows, const std::vector<int>& indents = {},
                const std::vector<int>& wraps = {}) {
-    edit->Clear();
-    for (size_t i = 0; i < rows.size(); ++i) {
-      TAttrListItem attr = edit->MakeAttr(true, i < indents.size() ? indents[i] : 0,
-                                          i < wraps.size() ? wraps[i] : 80);
-      if (i == 0) {
-        edit->SetLine(0, rows[i]);
-        *edit->GetLinesAttr(0) = attr;
-      } else {
-        edit->AddLineP(rows[i], attr);
-      }
-      edit->FMaxRowLen = std::max(edit->FMaxRowLen, static_cast<int>(rows[i].size()) + 2);
-    }
-    edit->FUndoBuff->Reset();
-    edit->FCaret = TPoint(0, 0);
-    edit->FSelArea->RowReset();
-    edit->FSelArea->PutStartPoint(TPoint(0, 0));
-    edit->FSelArea->PutEndPoint(TPoint(0, 0));
+    PutRows(edit, rows, indents, wraps);  // the default wrap column is 80
     edit->FSelArea->SelectChanged();
     edit->FTopLine = 0;
     edit->FLeftCol = 0;
@@ -307,6 +293,17 @@ TEST_F(MouseTest, ClickPlacesTheCaretAndCollapsesTheSelection) {
     ExpectPoint(edit->FSelArea->FEndPoint, c.points.x, c.points.y, c.name);
     EXPECT_FALSE(edit->FSelArea->isRowAble()) << c.name;
   }
+}
+
+TEST_F(MouseTest, ClickInTheTextCancelsAComposition) {
+  SetRows({"abc\r"});
+  QInputMethodEvent preedit(QString::fromUtf8("\xE3\x81\x82"), {});  // あ, being composed
+  QApplication::sendEvent(edit->GetWidget(), &preedit);
+  ASSERT_TRUE(ImeComposing(edit));
+  Click(X(2), Y(0));
+  EXPECT_FALSE(ImeComposing(edit));
+  EXPECT_EQ(edit->GetLine(0), "abc\r");  // nothing was committed
+  ExpectPoint(edit->FCaret, 2, 0, "caret");
 }
 
 TEST_F(MouseTest, ShiftClickExtendsFromTheCaretWhichStays) {

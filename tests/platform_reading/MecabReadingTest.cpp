@@ -5,6 +5,7 @@
 
 #include "engine/ImeReader.h"
 #include "platform/text/Cp932.h"
+#include "tests/platform_reading/BuiltText.h"
 
 namespace {
 
@@ -16,20 +17,10 @@ class MecabReadings : public ::testing::Test {
   void TearDown() override { ImeReaderClose(&reader); }
 
   std::string Runs(std::string row) {
-    TextBuf out;
-    TextBufInit(&out);
-    KanjiRunsToReading(&reader, &out, row.data());
-    std::string result = TextBufGet(&out);
-    TextBufFree(&out);
-    return result;
+    return BuiltText([&](TextBuf* out) { KanjiRunsToReading(&reader, out, row.data()); });
   }
   std::string Line(const std::string& row) {
-    TextBuf out;
-    TextBufInit(&out);
-    LineToReading(&reader, &out, row.c_str());
-    std::string result = TextBufGet(&out);
-    TextBufFree(&out);
-    return result;
+    return BuiltText([&](TextBuf* out) { LineToReading(&reader, out, row.c_str()); });
   }
 
   ImeReader reader{};

@@ -8,6 +8,7 @@
 
 #include "engine/ImeReader.h"
 #include "platform/text/Cp932.h"
+#include "tests/platform_reading/BuiltText.h"
 
 namespace {
 
@@ -49,20 +50,10 @@ class ReadingBuilders : public ::testing::Test {
     for (auto& [text, reading] : pairs) stub.readings[J(text)] = J(reading);
   }
   std::string Runs(std::string row) {
-    TextBuf out;
-    TextBufInit(&out);
-    KanjiRunsToReading(&reader, &out, row.data());
-    std::string result = TextBufGet(&out) ? TextBufGet(&out) : "<null>";
-    TextBufFree(&out);
-    return result;
+    return BuiltText([&](TextBuf* out) { KanjiRunsToReading(&reader, out, row.data()); });
   }
   std::string Line(const std::string& row) {
-    TextBuf out;
-    TextBufInit(&out);
-    LineToReading(&reader, &out, row.c_str());
-    std::string result = TextBufGet(&out) ? TextBufGet(&out) : "<null>";
-    TextBufFree(&out);
-    return result;
+    return BuiltText([&](TextBuf* out) { LineToReading(&reader, out, row.c_str()); });
   }
   static std::vector<std::string> Asked(const std::vector<const char*>& texts) {
     std::vector<std::string> v;
