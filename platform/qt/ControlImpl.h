@@ -52,6 +52,10 @@ struct TWinControl::Impl {
   QRegion Invalid;
   bool NcDirty = true;
   bool InPaint = false;
+  // The bounds of the client parts asked to be refreshed since the widget
+  // last painted; each refresh asks for all of it at once, so many small
+  // changes make one rectangle, not a region of many.
+  QRect PendingUpdate;
 
   // Window scroll bars, as Win32 keeps them.
   struct Bar {

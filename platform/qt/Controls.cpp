@@ -169,7 +169,14 @@ bool TControlWidget::event(QEvent* e) {
 }
 
 void TWinControl::Impl::UpdateClient(const QRect& clientRect) {
-  if (Widget) Widget->update(clientRect.translated(Client.topLeft()));
+  if (!Widget) return;
+  // Only the client: a rectangle reaching past it (a pen's reach at the
+  // bottom edge) would make the widget repaint its scroll bars as well.
+  QRect r = clientRect.intersected(QRect(0, 0, Client.width(), Client.height()));
+  if (r.isEmpty()) return;
+  if (PendingUpdate.contains(r)) return;  // already asked for, not yet painted
+  PendingUpdate |= r;
+  Widget->update(PendingUpdate.translated(Client.topLeft()));
 }
 
 TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner), FImpl(std::make_unique<Impl>(this)) {
@@ -534,6 +541,7 @@ bool TWinControl::TranslateEvent(QEvent* event) {
         p.setClipRect(d.Client);
         PaintCaretOverlay(this, p, d.Client.topLeft());
         PaintPreeditOverlay(this, p, d.Client.topLeft());
+        d.PendingUpdate = QRect();
         return true;
       }
       // The mouse joins here as later parts of the program need it.

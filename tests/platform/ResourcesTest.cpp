@@ -11,7 +11,7 @@ namespace {
 // same files are read from the source tree through an extra prefix.
 void UseSourceResources() {
   TestApp();
-  AddResourcePrefix(AnsiString(SORVELAN_TEST_DATA) + "/../../resources/editor/");
+  AddResourcePrefix(AnsiString(SORVELAN_SOURCE_DIR) + "/resources/editor/");
 }
 
 TEST(Resources, ReturnMarksMatchTheirDrawing) {
