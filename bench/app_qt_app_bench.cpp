@@ -35,6 +35,7 @@
 //   reader_kb                      resident size of the open reading
 //                                  dictionary (part of furigana_peak_kb)
 //   panes_kb, panes_live_kb        the two loaded panes alone
+#include "bench/BenchUtil.h"
 #include <malloc.h>
 #include <sys/resource.h>
 
@@ -62,16 +63,11 @@
 
 namespace {
 
+using bench::Seconds;
+using bench::StatusKb;
+
 constexpr int kHiragana = 0x00100000;  // the flag "ひらがなに変換" maps with
 
-long StatusKb(const char* key) {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  const std::string prefix = std::string(key) + ":";
-  while (std::getline(in, line))
-    if (line.compare(0, prefix.size(), prefix) == 0) return std::strtol(line.c_str() + prefix.size(), nullptr, 10);
-  return -1;
-}
 
 // Hands freed heap back to the system and starts a new peak at the present
 // resident size; false when the kernel does not let the peak be reset.
@@ -94,9 +90,6 @@ long MinorFaults() {
   return usage.ru_minflt;
 }
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
 
 // The rows of the file as the edit pane holds them: split at LF, the CR kept.
 std::vector<std::string> ReadRows(const char* path, long& bytes) {

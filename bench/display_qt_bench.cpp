@@ -171,33 +171,6 @@ int main(int argc, char** argv) {
     Show();
   }));
   int oursTop = edit->FTopLine;
-  {
-    std::vector<double> a, b;
-    for (int i = 0; i < scrolls; ++i) {
-      auto t0 = std::chrono::steady_clock::now();
-      edit->Perform(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
-      edit->Perform(WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), 0);
-      auto t1 = std::chrono::steady_clock::now();
-      Show();
-      auto t2 = std::chrono::steady_clock::now();
-      a.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-      b.push_back(std::chrono::duration<double, std::milli>(t2 - t1).count());
-    }
-    Print("split msgs", "TAFEdit", Summarise(a));
-    Print("split show", "TAFEdit", Summarise(b));
-    std::vector<double> c, d2;
-    for (int i = 0; i < 300; ++i) {
-      auto t0 = std::chrono::steady_clock::now();
-      edit->Paint();
-      auto t1 = std::chrono::steady_clock::now();
-      Show();
-      auto t2 = std::chrono::steady_clock::now();
-      c.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-      d2.push_back(std::chrono::duration<double, std::milli>(t2 - t1).count());
-    }
-    Print("paint msgs", "TAFEdit", Summarise(c));
-    Print("paint show", "TAFEdit", Summarise(d2));
-  }
 
   // --- the same rows in a QPlainTextEdit of the same size ------------------
   std::string utf8;

@@ -8,6 +8,7 @@
 // passes. The output (default /dev/null) receives the saved text. Memory is
 // VmHWM of /proc/self/status: before the first load, after the loads, and
 // the difference, which is what one loaded control costs.
+#include "bench/BenchUtil.h"
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,18 +24,10 @@
 
 namespace {
 
-long StatusKb(const char* key) {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  const std::string prefix = std::string(key) + ":";
-  while (std::getline(in, line))
-    if (line.compare(0, prefix.size(), prefix) == 0) return std::strtol(line.c_str() + prefix.size(), nullptr, 10);
-  return -1;
-}
+using bench::Seconds;
+using bench::StatusKb;
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
+
 
 }  // namespace
 

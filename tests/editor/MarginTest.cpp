@@ -259,4 +259,30 @@ TEST_F(MarginTest, CaretOutsideTheViewStaysHiddenUntilItComesBack) {
   EXPECT_EQ(Caret().HideCount, 0);
 }
 
+TEST_F(MarginTest, NonClientPaintRecordsTheClientSize) {
+  edit->FTextRect.Right = 5;
+  edit->FTextRect.Bottom = 5;
+  edit->Perform(WM_NCPAINT, 1, 0);
+  EXPECT_EQ(edit->FTextRect.Right, edit->ClientWidth());
+  EXPECT_EQ(edit->FTextRect.Bottom, edit->ClientHeight());
+}
+
+TEST_F(MarginTest, CaretOffATrailByteAndStatusEvent) {
+  Focus();
+  SetRows({Sjis("日本\r"), "z"});
+  int status = 0;
+  edit->OnStatusChange = [&](TObject*) { ++status; };
+  ColAdjLeft = false;
+  edit->SetCaret(TPoint(1, 0));
+  EXPECT_EQ(edit->FCaret.x, 2);
+  EXPECT_EQ(status, 1);
+}
+
+TEST_F(MarginTest, WithoutTheFocusTheCaretIsLeftAlone) {
+  SetRows({"abc\r", "z"});
+  edit->SetCaret(TPoint(2, 0));
+  EXPECT_FALSE(Caret().Exists && Caret().Owner == edit);
+  EXPECT_EQ(edit->FLastCaretCol, -1);
+}
+
 }  // namespace

@@ -1,9 +1,42 @@
 // Row painting: glyphs on the cell grid, marks and their colour, selections,
 // strips that start or end inside characters, and repainting only what
 // changed.
+#include <QEvent>
+#include <QScrollBar>
+
 #include "tests/editor/DisplayFixture.h"
 
 namespace {
+
+// Counts the paint events the control's widget and its scroll bars get.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget* widget) : widget_(widget) {
+    widget->installEventFilter(this);
+    for (QScrollBar* bar : widget->findChildren<QScrollBar*>()) {
+      bar->installEventFilter(this);
+      (bar->orientation() == Qt::Vertical ? vbar_ : hbar_) = bar;
+    }
+  }
+  int client = 0, vertical = 0, horizontal = 0;
+  bool HasBothBars() const { return vbar_ && hbar_ && vbar_->isVisible() && hbar_->isVisible(); }
+  void Reset() { client = vertical = horizontal = 0; }
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Paint) {
+      if (o == widget_) ++client;
+      else if (o == vbar_) ++vertical;
+      else if (o == hbar_) ++horizontal;
+    }
+    return false;
+  }
+
+ private:
+  QWidget* widget_;
+  QScrollBar* vbar_ = nullptr;
+  QScrollBar* hbar_ = nullptr;
+};
 
 const TColor kWhite = clWhite;
 const TColor kBlack = clBlack;
@@ -356,6 +389,66 @@ TEST_F(PaintTest, StripInsideAWordRepaintsTheWholeWord) {
   edit->DrawLine(0);
   EXPECT_TRUE(ShowsGlyph(CellX(0), RowY(0), "hello", kBlack, kWhite));
   EXPECT_TRUE(AllPixels(Cells(5, 0, 6), clLime));
+}
+
+// ---------------------------------------------------------------------------
+// Refreshing the window
+
+// Drawing that reaches the client's edges refreshes the client only: the
+// scroll bars beside it are not repainted for it, and a one-row scroll
+// repaints the vertical bar (its position changed) but never the other one.
+TEST_F(PaintTest, DrawingAtTheClientEdgesLeavesTheScrollBarsAlone) {
+  std::vector<std::string> rows;
+  for (int i = 0; i < 300; ++i) rows.push_back(std::string(120, 'a' + i % 26) + "\r");
+  SetRows(rows);
+  form->Show();
+  Render();
+  for (int i = 0; i < 3; ++i) QApplication::processEvents();
+  PaintCounter count(edit->GetWidget());
+  ASSERT_TRUE(count.HasBothBars());
+
+  int w = edit->ClientWidth(), h = edit->ClientHeight();
+  struct Case {
+    const char* what;
+    std::function<void()> draw;
+  } cases[] = {
+      {"line ending on the bottom edge",
+       [&] {
+         edit->Canvas->Pen->SetColor(clBlack);
+         edit->Canvas->MoveTo(w / 2, h - 5);
+         edit->Canvas->LineTo(w / 2, h);
+       }},
+      {"line ending on the right edge",
+       [&] {
+         edit->Canvas->Pen->SetColor(clBlack);
+         edit->Canvas->MoveTo(w - 5, h / 2);
+         edit->Canvas->LineTo(w, h / 2);
+       }},
+      {"rectangle past both edges",
+       [&] {
+         edit->Canvas->Brush->SetColor(clWhite);
+         edit->Canvas->FillRect(TRect(w - 10, h - 10, w + 20, h + 20));
+       }},
+  };
+  for (const Case& c : cases) {
+    count.Reset();
+    c.draw();
+    QApplication::processEvents();
+    EXPECT_GE(count.client, 1) << c.what;
+    EXPECT_EQ(count.vertical, 0) << c.what;
+    EXPECT_EQ(count.horizontal, 0) << c.what;
+  }
+
+  for (int i = 0; i < 3; ++i) {
+    count.Reset();
+    edit->Perform(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+    edit->Perform(WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), 0);
+    QApplication::processEvents();
+    EXPECT_EQ(edit->FTopLine, i + 1);
+    EXPECT_GE(count.client, 1) << "scroll " << i;
+    EXPECT_LE(count.vertical, 1) << "scroll " << i;
+    EXPECT_EQ(count.horizontal, 0) << "scroll " << i;
+  }
 }
 
 }  // namespace

@@ -437,4 +437,45 @@ TEST_F(ScrollTest, PagingWithHiddenBarsUsesTheStoredRange) {
   EXPECT_EQ(edit->FTopLine, edit->FVScrollInfo.nMax - 20);
 }
 
+TEST_F(ScrollTest, OtherCodesDoNothing) {
+  Numbered(100);
+  edit->FTopLine = 20;
+  Render();
+  for (int code : {SB_TOP, SB_BOTTOM, 9, 200}) {
+    V(code);
+    EXPECT_EQ(edit->FTopLine, 20) << "code " << code;
+  }
+}
+
+TEST_F(ScrollTest, VerticalRangeCoversTheCaretAndAFullPage) {
+  Numbered(10);
+  edit->FTopLine = 5;
+  edit->FCaret = TPoint(0, 40);
+  edit->SetScrollBars(ssBoth);
+  int R = edit->GetDspRowCount();
+  EXPECT_EQ(edit->FVScrollInfo.nMax, std::max(40, R + 5 - 1));
+  EXPECT_EQ(edit->FVScrollInfo.nPos, 5);
+}
+
+TEST_F(ScrollTest, SizeMessageRecordsRestoredAndMaximisedSizesOnly) {
+  edit->Perform(WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(10, 10));
+  EXPECT_NE(edit->FTextRect.Right, 10);
+  edit->Perform(WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(300, 200));
+  EXPECT_EQ(edit->FTextRect.Right, 300);
+  EXPECT_EQ(edit->FTextRect.Bottom, 200);
+  edit->Perform(WM_SIZE, SIZE_RESTORED, MAKELPARAM(40000, 250));
+  EXPECT_EQ(edit->FTextRect.Right, 40000) << "the words are unsigned";
+}
+
+TEST_F(ScrollTest, FocusCreatesTheCaretAndLosingItDestroysIt) {
+  Focus();
+  TCaretState st = GetCaretState();
+  EXPECT_TRUE(st.Exists);
+  EXPECT_EQ(st.Owner, edit);
+  EXPECT_EQ(st.Bounds.Width(), 2);
+  EXPECT_EQ(st.Bounds.Height(), edit->FTextHeight);
+  edit->Perform(WM_KILLFOCUS, 0, 0);
+  EXPECT_FALSE(GetCaretState().Exists);
+}
+
 }  // namespace
