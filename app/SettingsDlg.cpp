@@ -104,11 +104,11 @@ TOKBottomDlg::TOKBottomDlg(QWidget* parent, const AnsiString& iniPath)
   OKBtn = new QPushButton(QStringLiteral("OK"), this);
   OKBtn->setObjectName(QStringLiteral("OKBtn"));
   OKBtn->setGeometry(15, 420, 75, 25);
+  // Enter presses the focused button, else OK; Esc is Cancel.
   OKBtn->setDefault(true);
   CancelBtn = new QPushButton(QString::fromUtf8("キャンセル"), this);
   CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
   CancelBtn->setGeometry(143, 420, 75, 25);
-  CancelBtn->setAutoDefault(false);
 
   // The buttons close the dialog first (their modal result), then run their
   // handlers, so a failed write still closes it.

@@ -144,6 +144,7 @@ TForm1::~TForm1() {
   // first, since its window procedure reaches the reference pane.
   if (AFEdit2 && OldEditWndProc) AFEdit2->WindowProc = OldEditWndProc;
   FPaneHost->removeEventFilter(this);
+  PopupMenu1->removeEventFilter(this);
   delete Panel2;
   delete Panel1;
   Panel1 = Panel2 = nullptr;
@@ -361,6 +362,9 @@ void TForm1::CreateMenus() {
            {"ConvertRoma21", &TForm1::ConvertRoma2, "ローマ字に変換(訓令式)"},
            {"ConvertRoma32", &TForm1::ConvertRoma3, "ローマ字に変換(日本式)"}})
     addItem(PopupMenu1, def, false);
+  // A pop-up is a window of its own, so the hints of its items would stop
+  // there; they go on to the status line, as the main menu's do.
+  PopupMenu1->installEventFilter(this);
   AFEdit2->SetPopupMenu(PopupMenu1);
 }
 
@@ -490,6 +494,10 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (watched == FPaneHost && event->type() == QEvent::Resize) LayoutPanes();
+  if (event->type() == QEvent::StatusTip && watched == PopupMenu1) {
+    QCoreApplication::sendEvent(this, event);
+    return true;
+  }
   return QMainWindow::eventFilter(watched, event);
 }
 

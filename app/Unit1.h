@@ -46,7 +46,7 @@ class TForm1 : public QMainWindow {
   TForm* Panel2;  // panel of the edit pane
   TAFEdit* AFEdit1;
   TAFEdit* AFEdit2;
-  QMenu* PopupMenu1;
+  QMenu* PopupMenu1 = nullptr;
   QMenu* File1;
   QMenu* Edit1;
   QMenu* Convert1;

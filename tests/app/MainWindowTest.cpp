@@ -1,9 +1,12 @@
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/About.h"
 #include "platform/qt/Controls.h"
 #include "platform/qt/ScrollBars.h"
 #include "tests/app/FormFixture.h"
@@ -43,36 +46,107 @@ TEST_F(MainWindow, StartsWithItsTitleEmptyPanesAndTheBarAtZero) {
   EXPECT_EQ(form->AFEdit2->GetDefWrapPos(), 80);
   EXPECT_EQ(form->AFEdit2->GetLeftMgn(), 36);
   EXPECT_EQ(form->AFEdit2->GetAccelRate(), 1);
+  for (TAFEdit* pane : {form->AFEdit1, form->AFEdit2}) {
+    EXPECT_EQ(pane->GetRowDspFmt(), "%5d:");
+    EXPECT_EQ(pane->Font->GetName(), "ＭＳ ゴシック");
+    EXPECT_EQ(pane->Font->GetHeight(), -12);
+  }
+}
+
+TEST_F(MainWindow, PanesCarryTheirFormValues) {
+  // Everything the form sets is the same for both panes but the read-only
+  // flag, the hint and the pop-up menu (checked above).
+  struct IntCase {
+    const char* name;
+    int (*get)(TAFEdit*);
+    int expected;
+  } ints[] = {
+      {"DefWrapPos", [](TAFEdit* e) { return e->GetDefWrapPos(); }, 80},
+      {"LeftMgn", [](TAFEdit* e) { return e->GetLeftMgn(); }, 36},
+      {"TopMgn", [](TAFEdit* e) { return e->GetTopMgn(); }, 0},
+      {"UndoMax", [](TAFEdit* e) { return e->GetUndoMax(); }, -1},
+      {"WrapLeadBytes", [](TAFEdit* e) { return e->GetWrapLeadBytes(); }, 10},
+      {"WrapTrailBytes", [](TAFEdit* e) { return e->GetWrapTrailBytes(); }, 4},
+      {"AccelRate", [](TAFEdit* e) { return e->GetAccelRate(); }, 1},
+      {"WheelAccumulator", [](TAFEdit* e) { return e->GetWheelAccumulator(); }, 0},
+      {"Font.Height", [](TAFEdit* e) { return e->Font->GetHeight(); }, -12},
+      {"Font.Color", [](TAFEdit* e) { return static_cast<int>(e->Font->GetColor()); }, clWindowText},
+      {"Color", [](TAFEdit* e) { return static_cast<int>(e->GetColor()); }, clWindow},
+      {"ColCr", [](TAFEdit* e) { return static_cast<int>(e->GetColCr()); }, clMaroon},
+      {"ColLeftMgn", [](TAFEdit* e) { return static_cast<int>(e->GetColLeftMgn()); }, clWindow},
+      {"ViewOpt", [](TAFEdit* e) { return static_cast<int>(e->GetViewOpt().ToBits()); }, 0x3FF},
+      {"Options", [](TAFEdit* e) { return static_cast<int>(e->GetOptions().ToBits()); }, 1 << aoAutoFormat},
+      {"KeywordStyle", [](TAFEdit* e) { return static_cast<int>(e->GetKeywordStyle().Empty()); }, 1},
+      {"Edited", [](TAFEdit* e) { return static_cast<int>(e->isEdited()); }, 0},
+  };
+  for (TAFEdit* pane : {form->AFEdit1, form->AFEdit2}) {
+    for (const IntCase& c : ints) EXPECT_EQ(c.get(pane), c.expected) << pane->GetName() << " " << c.name;
+    EXPECT_EQ(pane->Font->FamilyName(), "IPAGothic") << pane->GetName();
+    EXPECT_EQ(pane->GetRowDspFmt(), "%5d:") << pane->GetName();
+    EXPECT_EQ(pane->GetWrapPos(0), 80) << pane->GetName();  // the first row follows DefWrapPos
+    // The line-break sets and dependence characters stay the constructor's.
+    TAFEdit fresh(form->Panel1);
+    EXPECT_EQ(pane->GetBanHead(), fresh.GetBanHead()) << pane->GetName();
+    EXPECT_EQ(pane->GetBanEnd(), fresh.GetBanEnd()) << pane->GetName();
+    EXPECT_EQ(pane->GetDependenceChar(), fresh.GetDependenceChar()) << pane->GetName();
+  }
 }
 
 TEST_F(MainWindow, ActionsCarryTheirCaptionsShortcutsAndHints) {
+  // Tip: the tooltip (short part of the hint); Status: the status line (long
+  // part); without a bar the whole hint is both.
   struct Case {
     QAction* Action;
+    const char* Category;
     const char* Caption;
     const char* ShortCut;
     const char* Tip;
     const char* Status;
+    bool Image;
   };
   const Case cases[] = {
-      {form->FileNew1, "新規作成(&N)", "Ctrl+N", "新規", "新規ファイルの作成"},
-      {form->FileOpen1, "開く(&O)...", "Ctrl+O", "開く", "ファイルを開く"},
-      {form->FileSave1, "上書き保存(&S)", "Ctrl+S", "保存", "現在のファイルを保存"},
-      {form->FileSaveAs1, "名前をつけて保存(&A)...", "", "別名保存", "現在のファイルに別の名前をつけて保存"},
-      {form->ClipboardSave1, "クリップボードに保存", "", "右画面をクリップボードに保存", "クリップボードに保存します"},
-      {form->EditCut1, "切り取り(&T)", "Ctrl+X", "切り取り", "選択部分を切り取りクリップボードに送る"},
-      {form->EditUndo1, "アンドゥ", "Ctrl+Z", "アンドゥ", "やり直し"},
-      {form->EditRedo1, "リドゥ", "Ctrl+Y", "やり直しのやり直し", "やり直しのやり直し"},
-      {form->EditSelectAll1, "すべて選択", "Ctrl+A", "すべて選択", ""},
-      {form->ConvertFurigana2, "ふりがなに変換(行全体)", "", "ふりがなに変換(行全体)", "ふりがなに変換します(行全体)"},
-      {form->ConvertRoma1, "ローマ字に変換", "", "ローマ字に変換します(ヘボン式)", "ローマ字に変換します(ヘボン式)"},
-      {form->ConvertRoma3, "", "", "ローマ字に変換します(日本式)", "ローマ字に変換します(日本式)"},
+      {form->FileNew1, "ファイル", "新規作成(&N)", "Ctrl+N", "新規", "新規ファイルの作成", true},
+      {form->FileOpen1, "ファイル", "開く(&O)...", "Ctrl+O", "開く", "ファイルを開く", true},
+      {form->FileSave1, "ファイル", "上書き保存(&S)", "Ctrl+S", "保存", "現在のファイルを保存", true},
+      {form->FileSaveAs1, "ファイル", "名前をつけて保存(&A)...", "", "別名保存",
+       "現在のファイルに別の名前をつけて保存", false},
+      {form->ClipboardOpen1, "ファイル", "クリップボードから新規", "", "クリップボードから新規",
+       "クリップボードから新規に作成します", false},
+      {form->ClipboardSave1, "ファイル", "クリップボードに保存", "", "右画面をクリップボードに保存",
+       "クリップボードに保存します", false},
+      {form->FileExit1, "ファイル", "終了(&X)", "", "終了", "アプリケーション終了", false},
+      {form->EditCut1, "編集", "切り取り(&T)", "Ctrl+X", "切り取り", "選択部分を切り取りクリップボードに送る", true},
+      {form->EditCopy1, "編集", "コピー(&C)", "Ctrl+C", "コピー", "選択部分をコピーしクリップボードに送る", true},
+      {form->EditPaste1, "編集", "貼り付け(&P)", "Ctrl+V", "貼り付け", "クリップボードの内容を貼り付け", true},
+      {form->EditDel1, "編集", "削除", "", "削除", "選択部分を削除します", false},
+      {form->EditUndo1, "編集", "アンドゥ", "Ctrl+Z", "アンドゥ", "やり直し", false},
+      {form->EditRedo1, "編集", "リドゥ", "Ctrl+Y", "やり直しのやり直し", "やり直しのやり直し", false},
+      {form->EditSelectAll1, "編集", "すべて選択", "Ctrl+A", "すべて選択", "", false},
+      {form->HelpAbout1, "ヘルプ", "バージョン情報(&A)...", "", "バージョン情報", "バージョンなど固有の情報を表示",
+       false},
+      {form->ConvertSetting, "変換", "設定値で変換", "", "設定値で変換", "設定値で変換します", true},
+      {form->ConvertFurigana1, "変換", "ふりがなに変換", "", "ふりがなに変換", "ふりがなに変換します", true},
+      {form->ConvertFurigana2, "変換", "ふりがなに変換(行全体)", "", "ふりがなに変換(行全体)",
+       "ふりがなに変換します(行全体)", true},
+      {form->ConvertHiragana1, "変換", "ひらがなに変換", "", "ひらがなに変換", "ひらがなに変換します", true},
+      {form->ConvertKatakana1, "変換", "カタカナに変換", "", "カタカナに変換", "カタカナに変換します", true},
+      {form->ConvertHankaku1, "変換", "半角に変換", "", "半角に変換", "半角に変換します", true},
+      {form->ConvertZenkaku1, "変換", "全角に変換", "", "全角に変換", "全角に変換します", true},
+      {form->ConvertUppercase1, "変換", "英大文字に変換", "", "英大文字に変換", "英大文字に変換します", true},
+      {form->ConvertLowercase1, "変換", "英小文字に変換", "", "英小文字に変換", "英小文字に変換します", true},
+      {form->ConvertRoma1, "変換", "ローマ字に変換", "", "ローマ字に変換します(ヘボン式)",
+       "ローマ字に変換します(ヘボン式)", true},
+      {form->ConvertRoma2, "変換", "", "", "ローマ字に変換します(訓令式)", "ローマ字に変換します(訓令式)", true},
+      {form->ConvertRoma3, "変換", "", "", "ローマ字に変換します(日本式)", "ローマ字に変換します(日本式)", true},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.Caption);
+    SCOPED_TRACE(c.Action->objectName().toStdString());
+    EXPECT_EQ(c.Action->property("Category").toString().toStdString(), c.Category);
     EXPECT_EQ(c.Action->text().toStdString(), c.Caption);
     EXPECT_EQ(c.Action->shortcut().toString().toStdString(), c.ShortCut);
     EXPECT_EQ(c.Action->toolTip().toStdString(), c.Tip);
     EXPECT_EQ(c.Action->statusTip().toStdString(), c.Status);
+    EXPECT_EQ(!c.Action->icon().isNull(), c.Image);
     EXPECT_TRUE(c.Action->isEnabled());
   }
   EXPECT_EQ(form->ActionList1->findChildren<QAction*>().size(), 27);
@@ -82,9 +156,32 @@ TEST_F(MainWindow, ActionsCarryTheirCaptionsShortcutsAndHints) {
 }
 
 TEST_F(MainWindow, MenusAndPopUpListTheirItemsInOrder) {
+  struct Menu {
+    QMenu* Control;
+    const char* Caption;
+    const char* Hint;
+  };
+  const Menu menus[] = {
+      {form->File1, "ファイル(&F)", "ファイルに関連した機能"},
+      {form->Edit1, "編集(&E)", "編集に関連した機能"},
+      {form->Convert1, "変換(&C)", ""},
+      {form->S1, "設定(&S)", ""},
+      {form->Help1, "ヘルプ(&H)", "ヘルプトピック"},
+  };
+  const QList<QAction*> bar = form->menuBar()->actions();
+  ASSERT_EQ(bar.size(), 5);
+  for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(menus[i].Caption);
+    EXPECT_EQ(bar[i], menus[i].Control->menuAction());
+    EXPECT_EQ(menus[i].Control->title().toStdString(), menus[i].Caption);
+    EXPECT_EQ(menus[i].Control->menuAction()->statusTip().toStdString(), menus[i].Hint);
+  }
+
   EXPECT_EQ(Items(form->File1), (std::vector<std::string>{"新規作成(&N)", "開く(&O)...", "上書き保存(&S)",
                                                           "名前をつけて保存(&A)...", "クリップボードから新規",
                                                           "クリップボードに保存", "-", "終了(&X)"}));
+  EXPECT_EQ(Items(form->Edit1), (std::vector<std::string>{"切り取り(&T)", "コピー(&C)", "貼り付け(&P)", "削除",
+                                                          "アンドゥ", "リドゥ", "すべて選択"}));
   EXPECT_EQ(Items(form->Convert1),
             (std::vector<std::string>{"設定値で変換", "-", "ふりがなに変換", "ふりがなに変換(行全体)",
                                       "ひらがなに変換", "カタカナに変換", "半角に変換", "全角に変換",
@@ -92,22 +189,72 @@ TEST_F(MainWindow, MenusAndPopUpListTheirItemsInOrder) {
                                       "ローマ字に変換(訓令式)", "ローマ字に変換(日本式)"}));
   EXPECT_EQ(Items(form->S1), std::vector<std::string>{"設定"});
   EXPECT_EQ(Items(form->Help1), (std::vector<std::string>{"Sorvelanヘルプ(&H)", "バージョン情報(&A)..."}));
-  const auto popup = Items(form->PopupMenu1);
-  ASSERT_EQ(popup.size(), 19u);
-  EXPECT_EQ(popup[0], "コピー(&C)");
-  EXPECT_EQ(popup[3], "アンドゥ");
-  EXPECT_EQ(popup[18], "ローマ字に変換(日本式)");
+  EXPECT_EQ(Items(form->PopupMenu1),
+            (std::vector<std::string>{"コピー(&C)", "切り取り(&T)", "貼り付け(&P)", "アンドゥ", "リドゥ", "削除",
+                                      "すべて選択", "設定値で変換", "ふりがなに変換", "ふりがなに変換(行全体)",
+                                      "ひらがなに変換", "カタカナに変換", "半角に変換", "全角に変換",
+                                      "英大文字に変換", "英小文字に変換", "ローマ字に変換(ヘボン式)",
+                                      "ローマ字に変換(訓令式)", "ローマ字に変換(日本式)"}));
   for (QAction* a : form->PopupMenu1->actions()) EXPECT_TRUE(a->icon().isNull());
-  EXPECT_EQ(form->File1->menuAction()->statusTip().toStdString(), "ファイルに関連した機能");
-  // An item shows its action's shortcut and runs its action.
+  // An item shows its action's shortcut and long hint and runs its action.
   auto* item = form->findChild<QAction*>("FileNewItem");
   ASSERT_NE(item, nullptr);
   EXPECT_EQ(item->text().section(QLatin1Char('\t'), 1).toStdString(), "Ctrl+N");
+  EXPECT_EQ(item->statusTip().toStdString(), "新規ファイルの作成");
   int runs = 0;
   QObject::connect(form->ConvertRoma2, &QAction::triggered, [&] { ++runs; });
   form->findChild<QAction*>("ConvertRoma22")->trigger();
   form->findChild<QAction*>("ConvertRoma21")->trigger();
   EXPECT_EQ(runs, 2);
+}
+
+TEST_F(MainWindow, StatusLineShowsTheLongHintOfTheHighlightedMenuItem) {
+  form->show();
+  QApplication::processEvents();
+  struct Case {
+    QMenu* Menu;  // null: the menu bar
+    const char* Item;
+    const char* Status;
+  };
+  const Case cases[] = {
+      {nullptr, "File1", "ファイルに関連した機能"},
+      {form->File1, "FileNewItem", "新規ファイルの作成"},
+      {form->Edit1, "Delete1", "選択部分を削除します"},
+      {form->PopupMenu1, "Copy1", "選択部分をコピーしクリップボードに送る"},
+      {form->PopupMenu1, "ConvertRoma21", "ローマ字に変換します(訓令式)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Item);
+    form->StatusBar1->clearMessage();
+    if (!c.Menu) {
+      form->menuBar()->setActiveAction(form->File1->menuAction());
+    } else {
+      if (c.Menu == form->PopupMenu1) form->PopupMenu1->popup(form->mapToGlobal(QPoint(50, 50)));
+      else form->menuBar()->setActiveAction(c.Menu->menuAction());
+      QApplication::processEvents();
+      c.Menu->setActiveAction(form->findChild<QAction*>(c.Item));
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(form->StatusBar1->currentMessage().toStdString(), c.Status);
+    if (c.Menu) c.Menu->hide();
+    form->menuBar()->setActiveAction(nullptr);
+    QApplication::processEvents();
+  }
+}
+
+TEST(AboutBoxForm, CarriesItsCaptionsAndButton) {
+  TestApp();
+  TAboutBox box;
+  EXPECT_EQ(box.windowTitle().toStdString(), "バージョン情報");
+  const std::pair<QLabel*, const char*> labels[] = {
+      {box.ProductName, "プロダクト名"},
+      {box.Label1, "Sorvelan"},
+      {box.Version, "Version"},
+      {box.Label2, "1.5"},
+  };
+  for (const auto& [label, text] : labels) EXPECT_EQ(label->text().toStdString(), text);
+  EXPECT_EQ(box.OKButton->text().toStdString(), "OK");
+  EXPECT_TRUE(box.OKButton->isDefault());
 }
 
 TEST_F(MainWindow, ToolBarShowsTheButtonsInOrderThenTheProgressBar) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
@@ -50,16 +51,71 @@ TEST_F(SettingsDialog, FirstRunShowsOnlyTheKanjiReadingTickedAndCreatesNoFile) {
 TEST_F(SettingsDialog, ControlsCarryTheFormsCaptionsAndNames) {
   TOKBottomDlg dlg(nullptr, ini);
   EXPECT_EQ(dlg.windowTitle().toStdString(), "変換設定");
-  ASSERT_EQ(dlg.CheckListBox1->count(), 11);
-  EXPECT_EQ(dlg.CheckListBox1->item(0)->text().toStdString(), "ふりがなに変換");
-  EXPECT_EQ(dlg.CheckListBox1->item(10)->text().toStdString(), "ローマ字に変換(日本式)");
-  EXPECT_EQ(dlg.CheckBox3->text().toStdString(), "母音を繋げて１文字にしない");
-  EXPECT_EQ(dlg.CheckBox8->text().toStdString(), "「ン」の後が母音のとき「'」を使う");
+  EXPECT_EQ(dlg.GroupBox1->title().toStdString(), "ローマ字設定(ヘボン式)");
+  EXPECT_EQ(dlg.OKBtn->text().toStdString(), "OK");
   EXPECT_EQ(dlg.CancelBtn->text().toStdString(), "キャンセル");
   EXPECT_TRUE(dlg.OKBtn->isDefault());
-  EXPECT_EQ(dlg.findChild<QCheckBox*>("CheckBox6"), dlg.CheckBox6);
-  // On screen CheckBox3 stands above CheckBox2.
-  EXPECT_LT(dlg.CheckBox3->y(), dlg.CheckBox2->y());
+
+  // The check list, by the index the settings sequence reads.
+  const char* const items[] = {
+      "ふりがなに変換",         "ふりがなに変換(行全体)", "ひらがなに変換",
+      "カタカナに変換",         "半角に変換",             "全角に変換",
+      "英大文字に変換",         "英小文字に変換",         "ローマ字に変換(ヘボン式)",
+      "ローマ字に変換(訓令式)", "ローマ字に変換(日本式)",
+  };
+  ASSERT_EQ(dlg.CheckListBox1->count(), 11);
+  for (int i = 0; i < 11; ++i) EXPECT_EQ(dlg.CheckListBox1->item(i)->text().toStdString(), items[i]) << i;
+
+  // The Hepburn option boxes: name, caption, top in the group box. On screen
+  // CheckBox3 stands above CheckBox2.
+  struct Box {
+    QCheckBox* Control;
+    const char* Name;
+    const char* Caption;
+    int Top;
+  };
+  const Box boxes[] = {
+      {dlg.CheckBox1, "CheckBox1", "長音表記にOHを使う", 16},
+      {dlg.CheckBox3, "CheckBox3", "母音を繋げて１文字にしない", 40},
+      {dlg.CheckBox2, "CheckBox2", "「を」を「WO」で表す", 64},
+      {dlg.CheckBox4, "CheckBox4", "「を」の前後に空白をいれる", 88},
+      {dlg.CheckBox5, "CheckBox5", "b,m,pの前のnはそのまま", 112},
+      {dlg.CheckBox6, "CheckBox6", "「ヴァ～ヴォ」を「VA～VO」で表す", 136},
+      {dlg.CheckBox7, "CheckBox7", "「ウァ～ウォ」を「WA～WO」で表す", 160},
+      {dlg.CheckBox8, "CheckBox8", "「ン」の後が母音のとき「'」を使う", 184},
+  };
+  for (const Box& b : boxes) {
+    SCOPED_TRACE(b.Name);
+    EXPECT_EQ(dlg.findChild<QCheckBox*>(b.Name), b.Control);
+    EXPECT_EQ(b.Control->text().toStdString(), b.Caption);
+    EXPECT_EQ(b.Control->y(), b.Top);
+  }
+}
+
+TEST_F(SettingsDialog, EnterPressesTheFocusedButtonElseOk) {
+  // Enter on the check list is OK: the ticks are written.
+  {
+    TOKBottomDlg dlg(nullptr, ini);
+    dlg.show();
+    dlg.SetChecked(2, true);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(dlg.CheckListBox1, &enter);
+    EXPECT_EQ(dlg.result(), mrOk);
+    EXPECT_EQ(ReadAll(ini), Expected({1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  }
+  // Enter on the focused cancel button cancels: nothing written, the file's
+  // values come back.
+  {
+    TOKBottomDlg dlg(nullptr, ini);
+    dlg.show();
+    dlg.SetChecked(5, true);
+    dlg.CancelBtn->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(dlg.CancelBtn, &enter);
+    EXPECT_EQ(dlg.result(), mrCancel);
+    EXPECT_FALSE(dlg.Checked(5));
+    EXPECT_EQ(ReadAll(ini), Expected({1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  }
 }
 
 TEST_F(SettingsDialog, ReadsEachKeyWithItsDefault) {

@@ -184,6 +184,44 @@ TEST_F(AfeditClass, RemeasuringPropertiesTakeEffectAtOnce) {
   EXPECT_EQ(edit->FTextTop, 7);
 }
 
+TEST_F(AfeditClass, EachRemeasuringPropertyMovesTheTextOriginAtOnce) {
+  const int h = edit->FTextHeight;
+  const int step = (h + 1) / 2;
+  struct Case {
+    const char* name;
+    void (*write)(TEditProbe*);
+    int left, top, charStep, rowHeight;  // expected FTextLeft, FTextTop, FCharStep, FRowHeight
+  } cases[] = {
+      {"CharPich 3", [](TEditProbe* e) { e->SetCharPich(3); }, 6 * (step + 3), h + 2, step + 3, h + 2},
+      {"RowPich 5", [](TEditProbe* e) { e->SetRowPich(5); }, 6 * step, h + 5, step, h + 5},
+      {"LeftMgn 200", [](TEditProbe* e) { e->SetLeftMgn(200); }, 200, h + 2, step, h + 2},
+      {"TopMgn 7", [](TEditProbe* e) { e->SetTopMgn(7); }, 6 * step, 7 + h + 2, step, h + 2},
+      {"RowDspFmt %7d:", [](TEditProbe* e) { e->SetRowDspFmt("%7d:"); }, 8 * step, h + 2, step, h + 2},
+      {"ViewOpt without ruler",
+       [](TEditProbe* e) {
+         TViewOptions v = e->GetViewOpt();
+         v >> voColIndicate;
+         e->SetViewOpt(v);
+       },
+       6 * step, 0, step, h + 2},
+      // Properties that only store leave the metrics as they were.
+      {"TabSize 8", [](TEditProbe* e) { e->SetTabSize(8); }, 6 * step, h + 2, step, h + 2},
+      {"AccelRate 5", [](TEditProbe* e) { e->SetAccelRate(5); }, 6 * step, h + 2, step, h + 2},
+  };
+  for (const Case& c : cases) {
+    auto* e = new TEditProbe(form.get());
+    c.write(e);
+    EXPECT_EQ(e->FTextLeft, c.left) << c.name;
+    EXPECT_EQ(e->GetLeftMgn(), c.left) << c.name;
+    EXPECT_EQ(e->FTextTop, c.top) << c.name;
+    EXPECT_EQ(e->FCharStep, c.charStep) << c.name;
+    EXPECT_EQ(e->FRowHeight, c.rowHeight) << c.name;
+    EXPECT_EQ(e->GetDspColCount(), (e->FTextRect.Right - c.left) / c.charStep) << c.name;
+    EXPECT_EQ(e->GetDspRowCount(), (e->FTextRect.Bottom - c.top) / c.rowHeight) << c.name;
+    delete e;
+  }
+}
+
 TEST_F(AfeditClass, PitchesNeverMakeARowOrCellEmpty) {
   struct Case {
     int rowPich, charPich;
