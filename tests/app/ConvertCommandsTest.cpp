@@ -10,7 +10,7 @@ using ConvertCommands = FormFixture;
 // Rows in UTF-8 literals, turned into code page 932.
 std::vector<std::string> JRows(std::initializer_list<const char*> rows) {
   std::vector<std::string> out;
-  for (const char* r : rows) out.push_back(J(r));
+  for (const char* r : rows) out.push_back(Sjis(r));
   return out;
 }
 

@@ -11,8 +11,8 @@ using FileCommands = FormFixture;
 TEST_F(FileCommands, OpenLoadsBothPanesAndNamesTheInputAfterwards) {
   const std::string in = dir.Path("in.txt");
   form->ProgressBar1->SetPosition(40);
-  OpenFile(in, J("一行目\r\n二行目\r\n"));
-  EXPECT_EQ(Rows(form->AFEdit1), (std::vector<std::string>{J("一行目\r"), J("二行目\r"), ""}));
+  OpenFile(in, Sjis("一行目\r\n二行目\r\n"));
+  EXPECT_EQ(Rows(form->AFEdit1), (std::vector<std::string>{Sjis("一行目\r"), Sjis("二行目\r"), ""}));
   EXPECT_EQ(Rows(form->AFEdit2), Rows(form->AFEdit1));
   EXPECT_EQ(InputFileName, in);
   EXPECT_EQ(Title(), "Sorvelan - " + in + " -> ");

@@ -1,5 +1,5 @@
-// Shared helpers of the application tests: one QApplication for the whole
-// run, temporary folders, file contents, and a recorder for message boxes.
+// Shared helpers of the application tests: temporary folders, file
+// contents, and a recorder for message boxes.
 #pragma once
 
 #include <QApplication>
@@ -11,14 +11,7 @@
 #include <vector>
 
 #include "app/AppSupport.h"
-
-inline QApplication& TestApp() {
-  static int argc = 1;
-  static char name[] = "app_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
+#include "tests/common/TestApp.h"
 
 inline std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -16,7 +16,7 @@
 #include "platform/qt/Imm.h"
 #include "platform/qt/KeyInput.h"
 #include "platform/qt/KeyState.h"
-#include "platform/text/Cp932.h"
+#include "tests/common/Cp932Text.h"
 
 namespace {
 
@@ -132,8 +132,6 @@ class KeyInputTest : public ::testing::Test {
     QApplication::processEvents();
     ASSERT_TRUE(probe->Focused());
   }
-  static std::string Sjis(const char* utf8) { return cp932::FromUtf8(utf8); }
-
   TForm* form = nullptr;
   KeyProbe* probe = nullptr;
 };
