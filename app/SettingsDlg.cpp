@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <iterator>
 
 #include "app/AppSupport.h"
 #include "platform/qt/IniFiles.h"
@@ -18,25 +19,35 @@ namespace {
 
 const char* const kSection = "Setting";
 
-// The eleven conversions of the check list, by index, with their keys.
+// The conversions of the check list with their keys; each row names its
+// conversion, so the order here cannot drift from the enum.
 struct ItemDef {
+  TConversion Id;
   const char* Caption;
   const char* Key;
   bool Default;
 };
-const ItemDef kItems[TOKBottomDlg::kItemCount] = {
-    {"ふりがなに変換", "Furi1", true},
-    {"ふりがなに変換(行全体)", "Furi2", false},
-    {"ひらがなに変換", "Hira", false},
-    {"カタカナに変換", "Kata", false},
-    {"半角に変換", "Hankaku", false},
-    {"全角に変換", "Zenkaku", false},
-    {"英大文字に変換", "Upper", false},
-    {"英小文字に変換", "Lower", false},
-    {"ローマ字に変換(ヘボン式)", "Roma", false},
-    {"ローマ字に変換(訓令式)", "Roma2", false},
-    {"ローマ字に変換(日本式)", "Roma3", false},
+constexpr ItemDef kItems[] = {
+    {cvFurigana1, "ふりがなに変換", "Furi1", true},
+    {cvFurigana2, "ふりがなに変換(行全体)", "Furi2", false},
+    {cvHiragana, "ひらがなに変換", "Hira", false},
+    {cvKatakana, "カタカナに変換", "Kata", false},
+    {cvHankaku, "半角に変換", "Hankaku", false},
+    {cvZenkaku, "全角に変換", "Zenkaku", false},
+    {cvUppercase, "英大文字に変換", "Upper", false},
+    {cvLowercase, "英小文字に変換", "Lower", false},
+    {cvRoma1, "ローマ字に変換(ヘボン式)", "Roma", false},
+    {cvRoma2, "ローマ字に変換(訓令式)", "Roma2", false},
+    {cvRoma3, "ローマ字に変換(日本式)", "Roma3", false},
 };
+
+constexpr bool InConversionOrder() {
+  for (int i = 0; i < cvConversionCount; ++i)
+    if (kItems[i].Id != i) return false;
+  return true;
+}
+static_assert(std::size(kItems) == cvConversionCount && InConversionOrder(),
+              "one row per conversion, in the order of TConversion");
 
 // The Hepburn option boxes CheckBox1 .. CheckBox8: place in the group box,
 // caption and key (all default to not ticked).
