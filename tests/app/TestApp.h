@@ -1,29 +1,13 @@
-// Shared helpers of the application tests: temporary folders, file
-// contents, and a recorder for message boxes.
+// Shared helpers of the application tests: a recorder for message boxes,
+// beside the helpers every suite shares.
 #pragma once
 
-#include <QApplication>
-#include <QTemporaryDir>
-#include <fstream>
-#include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/AppSupport.h"
+#include "tests/common/TempFiles.h"
 #include "tests/common/TestApp.h"
-
-inline std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-inline void WriteAll(const std::string& path, const std::string& data) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << data;
-}
 
 // Answers every message box in place of the user and keeps what each showed.
 class BoxRecorder {
@@ -51,14 +35,4 @@ class BoxRecorder {
   std::vector<Box> Boxes;
   std::vector<int> Answers;  // given in order; then DefaultAnswer
   int DefaultAnswer = mrOk;
-};
-
-// A temporary folder whose paths are file-system bytes.
-class TempDir {
- public:
-  std::string Path(const std::string& name) const { return FDir.path().toStdString() + "/" + name; }
-  std::string Root() const { return FDir.path().toStdString(); }
-
- private:
-  QTemporaryDir FDir;
 };

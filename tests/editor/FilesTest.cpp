@@ -1,12 +1,9 @@
 // Loading and saving text and raw files.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "tests/common/TempFiles.h"
 #include "tests/editor/RowsFixture.h"
 
 namespace {
@@ -15,18 +12,6 @@ namespace fs = std::filesystem;
 
 class FilesTest : public RowsTest {
  protected:
-  void SetUp() override {
-    RowsTest::SetUp();
-    dir = fs::temp_directory_path() / ("sorvelan-files-" + std::to_string(getpid()) + "-" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-    RowsTest::TearDown();
-  }
-
   void Load(const std::string& bytes, TConvMode mode = TConvMode()) {
     TStringStream stream(bytes);
     edit->LoadFromStream(&stream, mode);
@@ -36,15 +21,7 @@ class FilesTest : public RowsTest {
     edit->SaveToStream(&stream, mode);
     return stream.DataString();
   }
-  std::string Path(const char* name) const { return (dir / name).string(); }
-  static std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  static void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-  }
+  std::string Path(const char* name) const { return dir.Path(name); }
   // The state every load leaves: caret and view at the start, nothing to undo.
   void ExpectFreshlyLoaded(const char* name) {
     EXPECT_EQ(edit->FCaret, TPoint(0, 0)) << name;
@@ -54,7 +31,7 @@ class FilesTest : public RowsTest {
     EXPECT_FALSE(edit->isEdited()) << name;
   }
 
-  fs::path dir;
+  TempDir dir;
 };
 
 TConvMode Mode(std::initializer_list<TConvModeMember> members) {
@@ -301,7 +278,7 @@ TEST_F(FilesTest, LyingOrTruncatedRawFilesAreRejected) {
 
 TEST_F(FilesTest, FilesOnDiskAndTheEditedFlag) {
   const std::string path = Path("text.txt");
-  WriteFile(path, "a\r\nb\r\n");
+  WriteAll(path, "a\r\nb\r\n");
   edit->LoadFromFile(path, TConvMode());
   EXPECT_EQ(GetRows(), (Rows{"a\r", "b\r", ""}));
   edit->SetLine(1, "changed\r");
@@ -309,16 +286,16 @@ TEST_F(FilesTest, FilesOnDiskAndTheEditedFlag) {
   const std::string saved = Path("saved.txt");
   edit->SaveToFile(saved, TConvMode());
   EXPECT_FALSE(edit->isEdited());
-  EXPECT_EQ(ReadFile(saved), "a\r\nchanged\r\n");
+  EXPECT_EQ(ReadAll(saved), "a\r\nchanged\r\n");
   edit->SetLine(0, "x\r");
   EXPECT_TRUE(edit->isEdited());
   edit->Undo();
   EXPECT_FALSE(edit->isEdited());
 
   // Saving over an existing file replaces it.
-  WriteFile(saved, std::string(1000, 'z'));
+  WriteAll(saved, std::string(1000, 'z'));
   edit->SaveToFile(saved, TConvMode());
-  EXPECT_EQ(ReadFile(saved), "a\r\nchanged\r\n");
+  EXPECT_EQ(ReadAll(saved), "a\r\nchanged\r\n");
 }
 
 TEST_F(FilesTest, AFileThatCannotBeOpenedChangesNothing) {
@@ -331,7 +308,7 @@ TEST_F(FilesTest, AFileThatCannotBeOpenedChangesNothing) {
   } catch (const EFOpenError& e) {
     EXPECT_EQ(e.Message(), "ファイル " + missing + " は開けません");
   }
-  EXPECT_THROW(edit->LoadFromFile(dir.string(), TConvMode()), EFOpenError);
+  EXPECT_THROW(edit->LoadFromFile(dir.Root(), TConvMode()), EFOpenError);
   EXPECT_EQ(GetRows(), (Rows{"kept\r", ""}));
   EXPECT_TRUE(edit->isEdited());
   EXPECT_EQ(UndoRecords(), 1);
