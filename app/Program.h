@@ -1,6 +1,7 @@
 // The program's start-up and run: what main() does.
 #pragma once
 
+#include <QString>
 #include <functional>
 
 // Creates the application object, the main window, the about box and the
@@ -8,4 +9,9 @@
 // window closes; returns 0. `started`, when given, runs once from the loop
 // after the main window is shown (the screenshot test drives the program
 // through it).
+// Loads Qt's Japanese translation (qtbase_ja) from 'folder' for the
+// standard dialogs and buttons; false, and nothing changed, when the file
+// is not there.
+bool InstallQtJapanese(const QString& folder);
+
 int RunSorvelan(int argc, char** argv, const std::function<void()>& started = {});
