@@ -1,7 +1,7 @@
 #include "app/AppSupport.h"
 
-#include <QApplication>
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCompleter>
 #include <QFile>
 #include <QFileDialog>

@@ -4,14 +4,14 @@
 #include <QString>
 #include <functional>
 
-// Creates the application object, the main window, the about box and the
-// settings dialog, in that order, and runs the message loop until the main
-// window closes; returns 0. `started`, when given, runs once from the loop
-// after the main window is shown (the screenshot test drives the program
-// through it).
 // Loads Qt's Japanese translation (qtbase_ja) from 'folder' for the
 // standard dialogs and buttons; false, and nothing changed, when the file
 // is not there.
 bool InstallQtJapanese(const QString& folder);
 
+// Creates the application object, the main window, the about box and the
+// settings dialog, in that order, and runs the message loop until the main
+// window closes; returns 0. `started`, when given, runs once from the loop
+// after the main window is shown (the screenshot test drives the program
+// through it).
 int RunSorvelan(int argc, char** argv, const std::function<void()>& started = {});
