@@ -5,7 +5,10 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleOptionGroupBox>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <iterator>
@@ -68,6 +71,34 @@ const OptionDef kOptions[8] = {
     {184, 193, "「ン」の後が母音のとき「'」を使う", "Qu"},
 };
 
+// A group box with its caption on the frame's top line, the line broken
+// behind it, and an etched frame from the box's top edge, where the places
+// of the boxes inside expect it; the style's own group box puts the caption
+// above a frame that starts a line lower.
+class CaptionOnLineStyle : public QProxyStyle {
+ public:
+  explicit CaptionOnLineStyle(QObject* owner) { setParent(owner); }
+
+  void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* p,
+                          const QWidget* widget) const override {
+    const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
+    if (control != CC_GroupBox || !box) return QProxyStyle::drawComplexControl(control, option, p, widget);
+    const QFontMetrics& fm = option->fontMetrics;
+    const QRect caption(option->rect.left() + 6, option->rect.top(),
+                        box->text.isEmpty() ? 0 : fm.horizontalAdvance(box->text) + 4, fm.height());
+    const QRect frame = option->rect.adjusted(0, fm.height() / 2, -1, -1);
+    p->save();
+    p->setClipRegion(QRegion(option->rect) - caption);
+    p->setPen(option->palette.color(QPalette::Mid));
+    p->drawRect(frame.adjusted(0, 0, -1, -1));
+    p->setPen(option->palette.color(QPalette::Light));
+    p->drawRect(frame.adjusted(1, 1, 0, 0));
+    p->restore();
+    drawItemText(p, caption, Qt::AlignCenter | Qt::TextShowMnemonic, option->palette,
+                 option->state & State_Enabled, box->text, QPalette::WindowText);
+  }
+};
+
 }  // namespace
 
 TOKBottomDlg::TOKBottomDlg(QWidget* parent, const AnsiString& iniPath)
@@ -100,6 +131,7 @@ TOKBottomDlg::TOKBottomDlg(QWidget* parent, const AnsiString& iniPath)
   GroupBox1 = new QGroupBox(QString::fromUtf8("ローマ字設定(ヘボン式)"), this);
   GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
   GroupBox1->setGeometry(8, 184, 217, 225);
+  GroupBox1->setStyle(new CaptionOnLineStyle(GroupBox1));
   QCheckBox** boxes[8] = {&CheckBox1, &CheckBox2, &CheckBox3, &CheckBox4,
                           &CheckBox5, &CheckBox6, &CheckBox7, &CheckBox8};
   for (int i = 0; i < 8; ++i) {

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 
@@ -169,6 +170,7 @@ void TForm1::CreateMenus() {
     menu->setObjectName(QString::fromUtf8(name));
     menu->menuAction()->setStatusTip(QString::fromUtf8(hint));
     menu->setToolTipsVisible(false);
+    menu->installEventFilter(this);
     bar->addMenu(menu);
     return menu;
   };
@@ -200,6 +202,8 @@ void TForm1::CreateMenus() {
   // A pop-up is a window of its own, so the hints of its items would stop
   // there; they go on to the status line, as the main menu's do.
   PopupMenu1->installEventFilter(this);
+  // The hints reaching the window are checked against an open menu.
+  installEventFilter(this);
   AFEdit2->SetPopupMenu(PopupMenu1);
 }
 
@@ -329,6 +333,24 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (watched == FPaneHost && event->type() == QEvent::Resize) LayoutPanes();
+  if (event->type() == QEvent::Show) {
+    // A menu opened from the keyboard highlights its first item right after
+    // the show, with no hover: its hint comes from here, or it would show
+    // only once the highlight moves.
+    if (auto* menu = qobject_cast<QMenu*>(watched))
+      QTimer::singleShot(0, menu, [this, menu] {
+        if (QAction* item = menu->activeAction(); item && menu->isVisible()) item->showStatusText(this);
+      });
+  }
+  if (event->type() == QEvent::StatusTip && watched == this) {
+    // While a menu is open its highlighted item owns the status line: the
+    // pane the pointer leaves when the menu takes it does not clear it.
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+      if (QAction* item = menu->activeAction(); item && static_cast<QStatusTipEvent*>(event)->tip() != item->statusTip()) {
+        StatusBar1->showMessage(item->statusTip());
+        return true;
+      }
+  }
   if (event->type() == QEvent::StatusTip && watched == PopupMenu1) {
     QCoreApplication::sendEvent(this, event);
     return true;

@@ -15,7 +15,7 @@
 #include "app/Unit1.h"
 #include "platform/text/Cp932.h"
 #include "tests/app/TestApp.h"
-#include "tests/common/XvfbChild.h"
+#include "tests/common/XcbChild.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ void RunProgramAndSaveScreenshot() {
 }
 
 TEST(Screenshot, TheProgramShowsAConvertedFileOnARealXServer) {
-  if (xvfb_child::InChild()) {
+  if (xcbchild::InChild()) {
     RunProgramAndSaveScreenshot();
     return;
   }
@@ -70,11 +70,11 @@ TEST(Screenshot, TheProgramShowsAConvertedFileOnARealXServer) {
   const std::string shot = std::string(SORVELAN_BUILD_DIR) + kShotName;
   std::remove(shot.c_str());
 
-  xvfb_child::Result run = xvfb_child::Run("Screenshot.TheProgramShowsAConvertedFileOnARealXServer",
-                                           {{"SORVELAN_SCREENSHOT", shot}, {"SORVELAN_SAMPLE", sample}});
-  ASSERT_TRUE(run.Started) << run.Log;
+  const xcbchild::Result run = xcbchild::Run("Screenshot.TheProgramShowsAConvertedFileOnARealXServer",
+                                             {{"SORVELAN_SCREENSHOT", shot}, {"SORVELAN_SAMPLE", sample}},
+                                             "1024x768x24");
   const std::string& log = run.Log;
-  ASSERT_EQ(run.ExitCode, 0) << log;
+  ASSERT_TRUE(run.Passed()) << log;
 
   QImage image(QString::fromStdString(shot));
   ASSERT_FALSE(image.isNull()) << log;

@@ -203,3 +203,46 @@ TEST_F(SettingsDialog, UnwritableFileShowsTheErrorAndStillCloses) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SettingsDialogLook, TheCaptionSitsOnTheFrameLineAndTheBoxesClearIt) {
+  TestApp();
+  TempDir dir;
+  TOKBottomDlg dlg(nullptr, dir.Path("sorvelan.ini"));
+  QGroupBox* group = dlg.GroupBox1;
+  const QImage img = group->grab().toImage();
+  ASSERT_FALSE(img.isNull());
+
+  // The frame's top line, right of the caption: the first row that differs
+  // from the background above it.
+  const int x = img.width() - 12;
+  const QRgb background = img.pixel(x, 0);
+  int line = -1;
+  for (int y = 1; y < img.height() && line < 0; ++y)
+    if (img.pixel(x, y) != background) line = y;
+  ASSERT_GE(line, 0);
+
+  // The caption's ink, left of that column and above the first box: it
+  // runs across the line.
+  int firstBox = img.height();
+  for (QCheckBox* b : group->findChildren<QCheckBox*>()) firstBox = std::min(firstBox, b->geometry().top());
+  int inkTop = img.height(), inkBottom = -1;
+  for (int y = 0; y < firstBox; ++y)
+    for (int cx = 4; cx < x - 20; ++cx)
+      if (qGray(img.pixel(cx, y)) < 90) {
+        inkTop = std::min(inkTop, y);
+        inkBottom = std::max(inkBottom, y);
+      }
+  ASSERT_GE(inkBottom, 0) << "no caption drawn";
+  EXPECT_LT(inkTop, line);
+  EXPECT_GT(inkBottom, line);
+
+  // Every option box lies below the line with room to spare, inside the frame.
+  for (QCheckBox* b : group->findChildren<QCheckBox*>()) {
+    EXPECT_GE(b->geometry().top(), line + 4) << b->objectName().toStdString();
+    EXPECT_LT(b->geometry().bottom(), group->height() - 2) << b->objectName().toStdString();
+  }
+}
+
+}  // namespace
