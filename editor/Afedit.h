@@ -213,7 +213,9 @@ class TCustomAFEdit : public TCustomControl {
   // --- Selection (AfeditSel.cpp, AfeditSelText.cpp) -----------------------
   // Caches the largest indent and smallest wrap column of the selected rows.
   void SetSelAreaMaxMin();
-  AnsiString GetRangeText(const TPoint& start, const TPoint& end, bool display);
+  // Logical text loses its trailing blanks unless `trim` is false (a point
+  // selection keeps its bytes exactly).
+  AnsiString GetRangeText(const TPoint& start, const TPoint& end, bool display, bool trim = true);
   AnsiString GetSelText();
   void SetSelText(AnsiString text);
   void SelectAll();
