@@ -255,6 +255,9 @@ class TCustomAFEdit : public TCustomControl {
   void LoadFromFile(AnsiString name, TConvMode mode);
   void SaveToStream(TStream* stream, TConvMode mode);
   void SaveToFile(AnsiString name, TConvMode mode);
+  // Where the last text load met a NUL and stopped: the number of bytes read
+  // before it; -1 when it read to the end.
+  std::int64_t LoadStoppedAtNul() const { return FLoadNulAt; }
 
   // --- Search (AfeditSearch.cpp) ------------------------------------------
   TPoint Search(AnsiString text, const TPoint& start, const TPoint& end, TSearchOpts opts);
@@ -417,7 +420,10 @@ class TCustomAFEdit : public TCustomControl {
   std::bitset<256> FWordChars;     // bytes that may form a keyword
   int FLeftCol = 0;                // first displayed display column
   TStringList* FLines = nullptr;   // the rows (owned)
-  int FMaxRowLen = 0;              // longest row length + 2
+  int FMaxRowLen = 0;              // widest row in cells (tabs expanded, no indent) + 2
+  // Raises FMaxRowLen to a row text's width (AfeditColumns.cpp).
+  void NoteRowWidth(const AnsiString& text);
+  std::int64_t FLoadNulAt = -1;    // see LoadStoppedAtNul
   TBlkAttrDeleteEvent FOnBlkAttrDelete;  // unpublished
   bool FShiftDown = false;         // Shift selection under way
   int FTextHeight = 0;             // height of "あ" in the control font
