@@ -90,7 +90,7 @@ TEST(TFileStream, OpenErrorsCarryTheLibraryMessages) {
 // A named pipe with no writer would hold a blocking open for ever; a pipe
 // or device is no file to read or write in place.
 TEST(TFileStream, OnlyRegularFilesAreOpenedAndNothingBlocks) {
-  const std::string dir = TempPath("pipes");
+  const std::string dir = TempPath("pipes_") + std::to_string(::getpid());
   std::filesystem::remove_all(dir);
   std::filesystem::create_directory(dir);
   const std::string pipe = dir + "/pipe";
@@ -137,7 +137,9 @@ class ReplacingFile : public ::testing::Test {
   }
   static void Write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
-  const std::string dir = TempPath("replacing");
+  // One folder per test and process: tests may run side by side.
+  const std::string dir = TempPath("replacing_") + std::to_string(::getpid()) + "_" +
+                          ::testing::UnitTest::GetInstance()->current_test_info()->name();
   const std::string file = dir + "/file.txt";
 };
 
