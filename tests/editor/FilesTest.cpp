@@ -1,6 +1,5 @@
 // Loading and saving text and raw files.
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -408,42 +407,6 @@ TEST_F(FilesTest, AFailedSaveLeavesTheOldFileWhole) {
   edit->SaveToFile(path, TConvMode());
   EXPECT_EQ(ReadFile(path).size(), 200002u + 6u);
   EXPECT_FALSE(edit->isEdited());
-}
-
-TEST_F(FilesTest, ASaveOverAFileKeepsItsModeAndLinks) {
-  struct Case {
-    const char* name;
-    fs::perms mode;
-  };
-  const Case cases[] = {
-      {"owner only", fs::perms::owner_read | fs::perms::owner_write},
-      {"group and others read", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                                    fs::perms::others_read},
-      {"executable", fs::perms::owner_all},
-  };
-  SetRows({"new\r", ""});
-  for (const Case& c : cases) {
-    const std::string path = Path("mode.txt");
-    WriteFile(path, "old");
-    fs::permissions(path, c.mode);
-    edit->SaveToFile(path, TConvMode());
-    EXPECT_EQ(ReadFile(path), "new\r\n") << c.name;
-    EXPECT_EQ(fs::status(path).permissions(), c.mode) << c.name;
-  }
-  // Through a link: the link stays, the file it names gets the text.
-  const std::string target = Path("target.txt"), link = Path("link.txt");
-  WriteFile(target, "old");
-  fs::create_symlink(target, link);
-  edit->SaveToFile(link, TConvMode());
-  EXPECT_TRUE(fs::is_symlink(link));
-  EXPECT_EQ(ReadFile(target), "new\r\n");
-  // A new file is made as any other (no stricter mode than the umask gives).
-  const std::string fresh = Path("fresh.txt");
-  edit->SaveToFile(fresh, TConvMode());
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  EXPECT_EQ(static_cast<mode_t>(fs::status(fresh).permissions()), 0666 & ~mask);
-  EXPECT_EQ(FolderNames(dir), (std::vector<std::string>{"fresh.txt", "link.txt", "mode.txt", "target.txt"}));
 }
 
 // A stream that fails part-way: the load must not pass off part of the text.

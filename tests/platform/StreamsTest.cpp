@@ -176,6 +176,42 @@ TEST_F(ReplacingFile, TheOldFileStaysUntilCommit) {
   EXPECT_EQ(Read(fresh), "x");
 }
 
+// A replaced file keeps its mode; a link stays and the file it names gets
+// the text; a new file gets the mode any new file gets.
+TEST_F(ReplacingFile, ModesAndLinksAreKept) {
+  using std::filesystem::perms;
+  for (perms mode : {perms::owner_read | perms::owner_write,
+                     perms::owner_read | perms::owner_write | perms::group_read | perms::others_read,
+                     perms::owner_all}) {
+    Write(file, "old");
+    std::filesystem::permissions(file, mode);
+    TReplacingFileStream out(file);
+    out.WriteBuffer("new", 3);
+    out.Commit();
+    EXPECT_EQ(Read(file), "new");
+    EXPECT_EQ(std::filesystem::status(file).permissions(), mode);
+  }
+  const std::string link = dir + "/link.txt";
+  std::filesystem::create_symlink(file, link);
+  {
+    TReplacingFileStream out(link);
+    out.WriteBuffer("linked", 6);
+    out.Commit();
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(Read(file), "linked");
+
+  const std::string fresh = dir + "/fresh.txt";
+  {
+    TReplacingFileStream out(fresh);
+    out.Commit();
+  }
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(fresh).permissions()), 0666 & ~mask);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"file.txt", "fresh.txt", "link.txt"}));
+}
+
 TEST_F(ReplacingFile, NamesThatAreNoRegularFileAreRefused) {
   const std::string pipe = dir + "/pipe";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
