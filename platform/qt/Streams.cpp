@@ -130,16 +130,25 @@ TReplacingFileStream::TReplacingFileStream(const AnsiString& fileName)
   }
   if (exists && !S_ISREG(st.st_mode)) throw refused;
 
-  // A name beside the target that no other file has: O_EXCL refuses one
-  // that exists, links included.
-  const AnsiString base = FTarget + ".~" + std::to_string(static_cast<long>(::getpid()));
+  // A name beside the target that no other file has (O_EXCL refuses one
+  // that exists, links included); a file name near the longest allowed
+  // leaves no room for the suffix and takes a short name in its folder.
+  const std::string pid = std::to_string(static_cast<long>(::getpid()));
+  const size_t slash = FTarget.rfind('/');
+  const AnsiString folder = slash == AnsiString::npos ? AnsiString() : FTarget.substr(0, slash + 1);
+  const AnsiString shortBase = folder + ".~" + pid;
+  AnsiString base = FTarget + ".~" + pid;
   for (int n = 0; FHandle < 0 && n < 100; ++n) {
     const AnsiString name = base + "." + std::to_string(n);
     FHandle = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (FHandle >= 0)
+    if (FHandle >= 0) {
       FTemp = name;
-    else if (errno != EEXIST)
+    } else if (errno == ENAMETOOLONG && base != shortBase) {
+      base = shortBase;
+      n = -1;  // count again under the short name
+    } else if (errno != EEXIST) {
       break;
+    }
   }
   if (FHandle < 0) throw refused;
   if (exists) {

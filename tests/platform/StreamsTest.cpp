@@ -174,6 +174,16 @@ TEST_F(ReplacingFile, TheOldFileStaysUntilCommit) {
     out.Commit();
   }
   EXPECT_EQ(Read(fresh), "x");
+
+  // A name of the longest length allowed leaves no room for a suffix.
+  const std::string longest = dir + "/" + std::string(255, 'n');
+  {
+    TReplacingFileStream out(longest);
+    out.WriteBuffer("long", 4);
+    out.Commit();
+  }
+  EXPECT_EQ(Read(longest), "long");
+  EXPECT_EQ(Names().size(), 3u);
 }
 
 // A replaced file keeps its mode; a link stays and the file it names gets
