@@ -213,7 +213,9 @@ class TCustomAFEdit : public TCustomControl {
   // --- Selection (AfeditSel.cpp, AfeditSelText.cpp) -----------------------
   // Caches the largest indent and smallest wrap column of the selected rows.
   void SetSelAreaMaxMin();
-  AnsiString GetRangeText(const TPoint& start, const TPoint& end, bool display);
+  // Logical text loses its trailing blanks unless `trim` is false (a point
+  // selection keeps its bytes exactly).
+  AnsiString GetRangeText(const TPoint& start, const TPoint& end, bool display, bool trim = true);
   AnsiString GetSelText();
   void SetSelText(AnsiString text);
   void SelectAll();
@@ -253,6 +255,9 @@ class TCustomAFEdit : public TCustomControl {
   void LoadFromFile(AnsiString name, TConvMode mode);
   void SaveToStream(TStream* stream, TConvMode mode);
   void SaveToFile(AnsiString name, TConvMode mode);
+  // Where the last text load met a NUL and stopped: the number of bytes read
+  // before it; -1 when it read to the end.
+  std::int64_t LoadStoppedAtNul() const { return FLoadNulAt; }
 
   // --- Search (AfeditSearch.cpp) ------------------------------------------
   TPoint Search(AnsiString text, const TPoint& start, const TPoint& end, TSearchOpts opts);
@@ -415,7 +420,10 @@ class TCustomAFEdit : public TCustomControl {
   std::bitset<256> FWordChars;     // bytes that may form a keyword
   int FLeftCol = 0;                // first displayed display column
   TStringList* FLines = nullptr;   // the rows (owned)
-  int FMaxRowLen = 0;              // longest row length + 2
+  int FMaxRowLen = 0;              // widest row in cells (tabs expanded, no indent) + 2
+  // Raises FMaxRowLen to a row text's width (AfeditColumns.cpp).
+  void NoteRowWidth(const AnsiString& text);
+  std::int64_t FLoadNulAt = -1;    // see LoadStoppedAtNul
   TBlkAttrDeleteEvent FOnBlkAttrDelete;  // unpublished
   bool FShiftDown = false;         // Shift selection under way
   int FTextHeight = 0;             // height of "あ" in the control font

@@ -117,6 +117,10 @@ void TCustomAFEdit::CaretMoveResultPaint() {
     Paint();
   }
 
+  // The bar's range was set at its last refresh; a caret past it (End on a
+  // row of tabs, a row just widened) widens it first, or the position set
+  // below would be held inside the old range.
+  if (c > FHScrollInfo.nMax) SetScrollBars(FScrollBars);
   if (c < left - 1) {
     FHScrollInfo.nPos = c;
     if (ShowsHorizontal(FScrollBars)) SetScrollInfo(wnd, SB_HORZ, FHScrollInfo, false);

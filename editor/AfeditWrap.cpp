@@ -491,8 +491,7 @@ void TCustomAFEdit::KeyInput(AnsiString text) {
   GetLinesAttr(r)->Changed = 1;
   FoldLine(r);
   if (r < FLines->Count()) {
-    const int rowLen = static_cast<int>(FLines->Get(r).size());
-    if (rowLen + 1 > FMaxRowLen) FMaxRowLen = rowLen + 2;
+    NoteRowWidth(FLines->Get(r));
   }
 
   // 10. The caret steps over the text one character at a time, following

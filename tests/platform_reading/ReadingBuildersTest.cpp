@@ -24,7 +24,8 @@ class StubLookup final : public reading::ReadingLookup {
     asked.emplace_back(text);
     auto it = readings.find(std::string(text));
     if (it == readings.end()) return reading::kNoReading;
-    reading = it->second;
+    // An empty answer carries no bytes at all, as a lookup may give it.
+    reading = it->second.empty() ? std::string_view() : std::string_view(it->second);
     return reading::kOk;
   }
   void Release() override { released = true; }
@@ -150,6 +151,18 @@ TEST_F(ReadingBuilders, ReadingBufferGrowsOnlyWhenNeededAndSurvivesFailedGrowth)
   EXPECT_STREQ(ImeReaderGetReading(&reader, Sjis("長").c_str()), "abcdefghijklmnop");
   // The builders fall back to the text itself.
   EXPECT_EQ(Line(Sjis("巨")), Sjis("巨"));
+}
+
+TEST_F(ReadingBuilders, AnEmptyReadingOfAnEmptyTextIsEmpty) {
+  stub.readings[""] = "";
+  const char* r = ImeReaderGetReading(&reader, "");
+  ASSERT_NE(r, nullptr);
+  EXPECT_STREQ(r, "");
+  EXPECT_EQ(Line(""), "");
+  // A non-empty text with an empty answer has no reading.
+  stub.readings["abc"] = "";
+  EXPECT_EQ(ImeReaderGetReading(&reader, "abc"), nullptr);
+  EXPECT_EQ(Line("abc"), "abc");
 }
 
 TEST(ImeReaderLifecycle, FailedOpenAndRepeatedCloseAreHarmless) {
