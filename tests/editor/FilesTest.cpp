@@ -371,20 +371,20 @@ std::vector<std::string> FolderNames(const fs::path& dir) {
 TEST_F(FilesTest, AFailedSaveLeavesTheOldFileWhole) {
   const std::string path = Path("text.txt");
   const std::string old(45941, 'o');
-  WriteFile(path, old);
+  WriteAll(path, old);
   SetRows({std::string(200000, 'n') + "\r", ""});
   edit->SetLine(1, "edited");
   {
     FileSizeLimit full(65536);
     EXPECT_THROW(edit->SaveToFile(path, TConvMode()), EWriteError);
   }
-  EXPECT_EQ(ReadFile(path), old);
-  EXPECT_EQ(FolderNames(dir), std::vector<std::string>{"text.txt"});  // nothing left behind
+  EXPECT_EQ(ReadAll(path), old);
+  EXPECT_EQ(FolderNames(dir.Root()), std::vector<std::string>{"text.txt"});  // nothing left behind
   EXPECT_TRUE(edit->isEdited());
 
   // Once there is room the same save goes through.
   edit->SaveToFile(path, TConvMode());
-  EXPECT_EQ(ReadFile(path).size(), 200002u + 6u);
+  EXPECT_EQ(ReadAll(path).size(), 200002u + 6u);
   EXPECT_FALSE(edit->isEdited());
 }
 
