@@ -485,6 +485,15 @@ class TCustomAFEdit : public TCustomControl {
   int FWrapTrailBytes = 4;
 
  private:
+  // Workers of the longest routines, defined in their own source files and
+  // nested for the fields: one row's painting (AfeditPaint.cpp), one
+  // refold's walk over the rows (AfeditWrap.cpp), one key-down
+  // (AfeditKeys.cpp), one vertical scroll message (AfeditScroll.cpp).
+  class TRowPainter;
+  class TRefold;
+  class TKeyDown;
+  class TVScroll;
+
   void RegisterMessageHandlers();
   // Points every message back at the library's handling, so that nothing
   // reaches this class once its destructor has run.
