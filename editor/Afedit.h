@@ -487,10 +487,12 @@ class TCustomAFEdit : public TCustomControl {
  private:
   // Workers of the longest routines, defined in their own source files and
   // nested for the fields: one row's painting (AfeditPaint.cpp), one
-  // refold's walk over the rows (AfeditWrap.cpp), one key-down
-  // (AfeditKeys.cpp), one vertical scroll message (AfeditScroll.cpp).
+  // refold's walk over the rows and typed text on its way in
+  // (AfeditWrap.cpp), one key-down (AfeditKeys.cpp), one vertical scroll
+  // message (AfeditScroll.cpp).
   class TRowPainter;
   class TRefold;
+  class TTypedText;
   class TKeyDown;
   class TVScroll;
 

@@ -493,115 +493,144 @@ void TCustomAFEdit::FoldLine(int row) {
   TRefold(*this, row).Run();
 }
 
-void TCustomAFEdit::KeyInput(AnsiString text) {
-  // 1. A selection is replaced by the text, in the same undo step.
-  if (FSelArea->isPointAble() || FSelArea->isRowAble()) {
-    const bool updating = FUpdating;
-    FUpdating = true;
-    SelectAreaDel();
-    FUpdating = updating;
+// Typed text on its way into a row: where it goes (row r_, byte k_) and the
+// steps that put it there and move the caret over it.
+class TCustomAFEdit::TTypedText {
+ public:
+  explicit TTypedText(TCustomAFEdit& ed) : ed_(ed) {}
+
+  // A selection is replaced by the text, in the same undo step.
+  void OpenUndoStep();
+  // A caret below the text (free caret) first gets rows down to it.
+  void AddRowsDownToCaret();
+  // Finds the row and byte the text goes to; returns the text to write (the
+  // typed text behind any padding up to a free caret).
+  AnsiString Place(const AnsiString& typed);
+  void Write(const AnsiString& input);
+  void Refold();
+
+ private:
+  TCustomAFEdit& ed_;
+  int r_ = 0;
+  int k_ = 0;
+};
+
+void TCustomAFEdit::TTypedText::OpenUndoStep() {
+  if (ed_.FSelArea->isPointAble() || ed_.FSelArea->isRowAble()) {
+    const bool updating = ed_.FUpdating;
+    ed_.FUpdating = true;
+    ed_.SelectAreaDel();
+    ed_.FUpdating = updating;
   } else {
-    ++FUndoGroup;
+    ++ed_.FUndoGroup;
   }
+}
 
-  // 2. Control bytes other than TAB and CR are dropped.
-  AnsiString typed;
-  typed.reserve(text.size());
-  for (char ch : text)
-    if (static_cast<unsigned char>(ch) >= 32 || ch == '\t' || ch == '\r') typed += ch;
-  if (typed.empty()) {
-    if (!FUpdating) {
-      CaretMoveResultPaint();
-      ValiPaint();
-    }
-    return;
+void TCustomAFEdit::TTypedText::AddRowsDownToCaret() {
+  if (ed_.FCaret.y < 0) ed_.FCaret.y = 0;
+  r_ = ed_.FCaret.y;
+  TStringList* lines = ed_.FLines;
+  if (r_ >= lines->Count()) {
+    const int lastRow = lines->Count() - 1;
+    if (!ed_.isCrLine(lastRow)) ed_.LineChange(lastRow, lines->Get(lastRow) + "\r", false);
+    const TAttrListItem attr = *ed_.GetLinesAttr(lastRow);
+    while (lines->Count() < r_) ed_.AddLineP("\r", attr);
+    ed_.AddLineP("", attr);
   }
+}
 
-  // 3. A caret below the text (free caret) first gets rows down to it.
-  if (FCaret.y < 0) FCaret.y = 0;
-  int r = FCaret.y;
-  if (r >= FLines->Count()) {
-    const int lastRow = FLines->Count() - 1;
-    if (!isCrLine(lastRow)) LineChange(lastRow, FLines->Get(lastRow) + "\r", false);
-    const TAttrListItem attr = *GetLinesAttr(lastRow);
-    while (FLines->Count() < r) AddLineP("\r", attr);
-    AddLineP("", attr);
-  }
-
-  // 4. A caret inside a fill run, or on its tab, goes to the run's start.
-  const AnsiString display = DisplayString(r);
+AnsiString TCustomAFEdit::TTypedText::Place(const AnsiString& typed) {
+  // A caret inside a fill run, or on its tab, goes to the run's start.
+  const AnsiString display = ed_.DisplayString(r_);
   const int displayLen = static_cast<int>(display.size());
-  int indent = Max(GetLinesAttr(r)->Indent, 0);
-  int x = FCaret.x;
+  int indent = Max(ed_.GetLinesAttr(r_)->Indent, 0);
+  int x = ed_.FCaret.x;
   while (x > 0 && x < displayLen && display[static_cast<size_t>(x - 1)] == '\x0B') --x;
 
-  // 5. The insertion index.
-  int k = DspColToCharCount(display, x, indent);
+  k_ = DspColToCharCount(display, x, indent);
 
-  // 6. Past the row end: pad with spaces (free caret), then the caret goes to
-  //    the row end. In the indent: the caret goes to the indent column.
+  // Past the row end: pad with spaces (free caret), then the caret goes to
+  // the row end. In the indent: the caret goes to the indent column.
   AnsiString pad;
   if (x > displayLen) {
-    if (FOptions.Contains(aoFreeCaret)) pad.assign(static_cast<size_t>(x - displayLen), ' ');
-    Perform(WM_KEYDOWN, VK_END, 0);
-    FShiftDown = false;
-    k = DspColToCharCount(display, FCaret.x, indent);
+    if (ed_.FOptions.Contains(aoFreeCaret)) pad.assign(static_cast<size_t>(x - displayLen), ' ');
+    ed_.Perform(WM_KEYDOWN, VK_END, 0);
+    ed_.FShiftDown = false;
+    k_ = DspColToCharCount(display, ed_.FCaret.x, indent);
   } else if (x < indent) {
-    FCaret.x = indent;
-  }
-  const AnsiString input = pad + typed;
-
-  // 7. At the first character of a continuation row the text goes to the
-  //    end of the row above.
-  if (r > 0 && !isCrLine(r - 1) && k == 0) {
-    --r;
-    const AnsiString& above = FLines->Get(r);
-    k = static_cast<int>(above.size());
-    indent = Max(GetLinesAttr(r)->Indent, 0);
-    FCaret = TPoint(WidthAfter(0, above.data(), above.size(), Max(FTabSize, 1)) + indent, r);
+    ed_.FCaret.x = indent;
   }
 
-  // 8. Insert or overwrite.
-  const AnsiString rowText = FLines->Get(r);
+  // At the first character of a continuation row the text goes to the end
+  // of the row above.
+  if (r_ > 0 && !ed_.isCrLine(r_ - 1) && k_ == 0) {
+    --r_;
+    const AnsiString& above = ed_.FLines->Get(r_);
+    k_ = static_cast<int>(above.size());
+    indent = Max(ed_.GetLinesAttr(r_)->Indent, 0);
+    ed_.FCaret = TPoint(WidthAfter(0, above.data(), above.size(), Max(ed_.FTabSize, 1)) + indent, r_);
+  }
+  return pad + typed;
+}
+
+void TCustomAFEdit::TTypedText::Write(const AnsiString& input) {
+  const AnsiString rowText = ed_.FLines->Get(r_);
   const int n = static_cast<int>(rowText.size());
-  const int at = Max(Min(k, n), 0);
+  const int at = Max(Min(k_, n), 0);
   const int len = static_cast<int>(input.size());
-  if (FInsertMode) {
+  if (ed_.FInsertMode) {
     AnsiString changed = rowText.substr(0, static_cast<size_t>(at));
     changed += input;
     changed.append(rowText, static_cast<size_t>(at), AnsiString::npos);
-    LineChange(r, std::move(changed), false);
-    ColAttrEdit(r, at, len, emInsert);
-    BlkAttrEdit(r, at, len, emInsert);
+    ed_.LineChange(r_, std::move(changed), false);
+    ed_.ColAttrEdit(r_, at, len, emInsert);
+    ed_.BlkAttrEdit(r_, at, len, emInsert);
   } else if (n - at > len) {
     // In place; a double-byte character cut in two loses its second byte.
     AnsiString changed = rowText;
     changed.replace(static_cast<size_t>(at), static_cast<size_t>(len), input);
     if (Cp932IsLead(rowText, at + len - 1)) changed[static_cast<size_t>(at + len)] = ' ';
-    LineChange(r, std::move(changed), false);
+    ed_.LineChange(r_, std::move(changed), false);
   } else {
     AnsiString changed = rowText.substr(0, static_cast<size_t>(at));
     changed += input;
     if (n > 0 && rowText.back() == '\r') changed += '\r';  // the paragraph end stays
-    LineChange(r, std::move(changed), false);
+    ed_.LineChange(r_, std::move(changed), false);
+  }
+}
+
+void TCustomAFEdit::TTypedText::Refold() {
+  ed_.GetLinesAttr(r_)->Changed = 1;
+  ed_.FoldLine(r_);
+  if (r_ < ed_.FLines->Count()) {
+    const int rowLen = static_cast<int>(ed_.FLines->Get(r_).size());
+    if (rowLen + 1 > ed_.FMaxRowLen) ed_.FMaxRowLen = rowLen + 2;
+  }
+}
+
+void TCustomAFEdit::KeyInput(AnsiString text) {
+  TTypedText typing(*this);
+  typing.OpenUndoStep();
+
+  // Control bytes other than TAB and CR are dropped.
+  AnsiString typed;
+  typed.reserve(text.size());
+  for (char ch : text)
+    if (static_cast<unsigned char>(ch) >= 32 || ch == '\t' || ch == '\r') typed += ch;
+  if (!typed.empty()) {
+    typing.AddRowsDownToCaret();
+    const AnsiString input = typing.Place(typed);
+    typing.Write(input);
+    typing.Refold();
+
+    // The caret steps over the text one character at a time, following
+    // wrapped text onto the next rows.
+    const TAFEditOptions options = FOptions;
+    FOptions >> aoFreeCaret;
+    for (int i = 0; i < static_cast<int>(input.size()); i += Cp932CharLen(input, i)) CaretRight();
+    FOptions = options;
   }
 
-  // 9. Refold.
-  GetLinesAttr(r)->Changed = 1;
-  FoldLine(r);
-  if (r < FLines->Count()) {
-    const int rowLen = static_cast<int>(FLines->Get(r).size());
-    if (rowLen + 1 > FMaxRowLen) FMaxRowLen = rowLen + 2;
-  }
-
-  // 10. The caret steps over the text one character at a time, following
-  //     wrapped text onto the next rows.
-  const TAFEditOptions options = FOptions;
-  FOptions >> aoFreeCaret;
-  for (int i = 0; i < len; i += Cp932CharLen(input, i)) CaretRight();
-  FOptions = options;
-
-  // 11.
   if (!FUpdating) {
     CaretMoveResultPaint();
     ValiPaint();
