@@ -540,6 +540,9 @@ class TCustomAFEdit : public TCustomControl {
   // The Delete key; false when the key-down returns at once.
   bool DeleteKey(bool shift);
   void KeyboardUnindent();
+  // Gives the caret row this indent as one change of the current undo group,
+  // then puts the caret at column caretX (the Tab and Ctrl+BackSpace keys).
+  void SetCaretRowIndent(int indent, int caretX);
   // Typed characters (AfeditChar.cpp): the lead byte of a double-byte
   // character whose trail byte comes as the next WM_CHAR, else -1.
   int FPendingLeadByte = -1;

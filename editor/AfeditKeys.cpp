@@ -266,17 +266,22 @@ bool TCustomAFEdit::DeleteKey(bool shift) {
 }
 
 void TCustomAFEdit::KeyboardUnindent() {
-  const int row = FCaret.y;
   ++FUndoGroup;
+  const int indent = Max(0, GetLinesAttr(FCaret.y)->Indent - Max(FTabSize, 1));
+  SetCaretRowIndent(indent, indent);
+}
+
+void TCustomAFEdit::SetCaretRowIndent(int indent, int caretX) {
+  const int row = FCaret.y;
   TAttrListItem before = *GetLinesAttr(row);
   before.ColAttrs = nullptr;
   TAttrListItem after = before;
-  after.Indent = static_cast<std::int16_t>(Max(0, before.Indent - Max(FTabSize, 1)));
+  after.Indent = static_cast<std::int16_t>(indent);
   after.Changed = 1;
   const AnsiString text = FLines->Get(row);
   FUndoBuff->Push(FUndoGroup, row, 0, FCaret, acChange, text, text, before, after);
   if (OnUndoChange) OnUndoChange(this, FUndoBuff->FCanUndo, false);
-  FCaret.x = after.Indent;
+  FCaret.x = caretX;
   TAttrListItem* stored = GetLinesAttr(row);
   stored->Indent = after.Indent;
   stored->Changed = 1;
