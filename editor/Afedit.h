@@ -489,12 +489,15 @@ class TCustomAFEdit : public TCustomControl {
   // nested for the fields: one row's painting (AfeditPaint.cpp), one
   // refold's walk over the rows and typed text on its way in
   // (AfeditWrap.cpp), one key-down (AfeditKeys.cpp), one vertical scroll
-  // message (AfeditScroll.cpp).
+  // message (AfeditScroll.cpp), one mouse message and one double click's
+  // selection (AfeditMouse.cpp).
   class TRowPainter;
   class TRefold;
   class TTypedText;
   class TKeyDown;
   class TVScroll;
+  class TMouseAt;
+  class TDoubleClick;
 
   void RegisterMessageHandlers();
   // Points every message back at the library's handling, so that nothing
