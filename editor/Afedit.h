@@ -505,6 +505,11 @@ class TCustomAFEdit : public TCustomControl {
   void UnregisterMessageHandlers();
   // Frees what the control owns (destructor, failed construction).
   void FreeOwned();
+  // Construction steps (AfeditClass.cpp): the owned lists, fonts and
+  // selection; then, once the control has its parent, the measured row
+  // height and the default property values.
+  void CreateOwned();
+  void SetDefaults();
   // Row helper (AfeditRows.cpp): drops every row, attribute, block, the undo
   // history and the selection, for Clear and LoadFromStream; oneEmptyRow
   // leaves the single empty row of an empty text.
