@@ -90,7 +90,7 @@ class TCustomAFEdit::TRowPainter {
 
   // The background of the whole strip, then (unless OnDrawLine declines)
   // the cells of the strip; false when the handler declined.
-  bool DrawText();
+  bool DrawStrip();
   // The wrap column's line and, below the last row, the empty area.
   void DrawWrapLine();
   void FillBelowText();
@@ -400,7 +400,7 @@ void TCustomAFEdit::TRowPainter::WidenStrip() {
   end_ = Min(e, len);
 }
 
-bool TCustomAFEdit::TRowPainter::DrawText() {
+bool TCustomAFEdit::TRowPainter::DrawStrip() {
   // Background of the whole strip.
   SetColors(0, ckNone);
   cv_->FillRect(strip_);
@@ -641,7 +641,7 @@ void TCustomAFEdit::DrawLine(int row) {
   }
 
   TRowPainter painter(*this, row, attr, y, C);
-  if (!painter.DrawText()) return;
+  if (!painter.DrawStrip()) return;
   DrawLeftMgn(row, FormatRowNumber(FRowDspFmt, row + 1));
   painter.DrawWrapLine();
   painter.FillBelowText();
