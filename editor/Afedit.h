@@ -493,12 +493,31 @@ class TCustomAFEdit : public TCustomControl {
   int FWrapTrailBytes = 4;
 
  private:
+  // Workers of the longest routines, defined in their own source files and
+  // nested for the fields: one row's painting (AfeditPaint.cpp), one
+  // refold's walk over the rows and typed text on its way in
+  // (AfeditWrap.cpp), one key-down (AfeditKeys.cpp), one vertical scroll
+  // message (AfeditScroll.cpp), one mouse message and one double click's
+  // selection (AfeditMouse.cpp).
+  class TRowPainter;
+  class TRefold;
+  class TTypedText;
+  class TKeyDown;
+  class TVScroll;
+  class TMouseAt;
+  class TDoubleClick;
+
   void RegisterMessageHandlers();
   // Points every message back at the library's handling, so that nothing
   // reaches this class once its destructor has run.
   void UnregisterMessageHandlers();
   // Frees what the control owns (destructor, failed construction).
   void FreeOwned();
+  // Construction steps (AfeditClass.cpp): the owned lists, fonts and
+  // selection; then, once the control has its parent, the measured row
+  // height and the default property values.
+  void CreateOwned();
+  void SetDefaults();
   // Row helper (AfeditRows.cpp): drops every row, attribute, block, the undo
   // history and the selection, for Clear and LoadFromStream; oneEmptyRow
   // leaves the single empty row of an empty text.
@@ -537,6 +556,9 @@ class TCustomAFEdit : public TCustomControl {
   // The Delete key; false when the key-down returns at once.
   bool DeleteKey(bool shift);
   void KeyboardUnindent();
+  // Gives the caret row this indent as one change of the current undo group,
+  // then puts the caret at column caretX (the Tab and Ctrl+BackSpace keys).
+  void SetCaretRowIndent(int indent, int caretX);
   // Typed characters (AfeditChar.cpp): the lead byte of a double-byte
   // character whose trail byte comes as the next WM_CHAR, else -1.
   int FPendingLeadByte = -1;

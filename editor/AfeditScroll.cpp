@@ -173,109 +173,84 @@ void TCustomAFEdit::CaretMoveResultPaint() {
 // ---------------------------------------------------------------------------
 // Scroll messages.
 
-void TCustomAFEdit::WMVScroll(TWMScroll& Message) {
-  HWND wnd = GetHandle();
-  bool shift = GetKeyState(VK_SHIFT) < 0;
-  if (FSelArea->isPointAble() || FSelArea->isRowAble()) {
-    HideCaret(wnd);
-    ++FCaretHideCount;
-  }
-  ScrollAccel = Max(1, Min(FAccelRate, ScrollAccel + 1));
+// One vertical scroll message: the bar's values, the row count and page
+// height when it came, and whether Shift (which leaves the caret where it
+// is) was held.
+class TCustomAFEdit::TVScroll {
+ public:
+  explicit TVScroll(TCustomAFEdit& ed);
+  void Run(int code);
 
-  TScrollInfo si;
-  si.cbSize = kScrollInfoSize;
-  si.fMask = SIF_ALL;
-  if (ShowsVertical(FScrollBars)) {
-    GetScrollInfo(wnd, SB_VERT, &si);
-  } else {
-    si.fMask = FVScrollInfo.fMask;
-    si.nMin = FVScrollInfo.nMin;
-    si.nMax = FVScrollInfo.nMax;
-    si.nPage = FVScrollInfo.nPage;
-    si.nPos = FVScrollInfo.nPos;
-    // The stored record has no track position: a track then goes to the
-    // stored position.
-    si.nTrackPos = FVScrollInfo.nPos;
-  }
-
-  int N = GetLinesCount();
-  int R = GetDspRowCount();
+ private:
+  void ReadBar();
   // Keeps a carried caret within the view: at most the second-last fully
   // visible row, then on an existing row.
-  auto carryCaret = [&] {
-    if (!shift) {
-      if (FCaret.y < FTopLine) FCaret.y = FTopLine;
-      int upper = Max(FTopLine, FTopLine + R - 2);
-      if (FCaret.y > upper) FCaret.y = upper;
-    }
-    if (FCaret.y >= N) FCaret.y = N - 1;
-  };
+  void CarryCaret();
+  void LineUp();
+  void LineDown();
+  void StepLine(int code);
+  void PageUp();
+  void PageDown();
+  void ThumbPosition();
+  void ThumbTrack();
 
-  switch (Message.ScrollCode) {
+  TCustomAFEdit& ed_;
+  const HWND wnd_;
+  const bool shift_;
+  TScrollInfo si_{};
+  int N_ = 0;
+  int R_ = 0;
+};
+
+TCustomAFEdit::TVScroll::TVScroll(TCustomAFEdit& ed)
+    : ed_(ed), wnd_(ed.GetHandle()), shift_(GetKeyState(VK_SHIFT) < 0) {
+  if (ed.FSelArea->isPointAble() || ed.FSelArea->isRowAble()) {
+    HideCaret(wnd_);
+    ++ed.FCaretHideCount;
+  }
+  ScrollAccel = Max(1, Min(ed.FAccelRate, ScrollAccel + 1));
+  ReadBar();
+  N_ = ed.GetLinesCount();
+  R_ = ed.GetDspRowCount();
+}
+
+void TCustomAFEdit::TVScroll::ReadBar() {
+  si_.cbSize = kScrollInfoSize;
+  si_.fMask = SIF_ALL;
+  if (ShowsVertical(ed_.FScrollBars)) {
+    GetScrollInfo(wnd_, SB_VERT, &si_);
+    return;
+  }
+  const TScrollInfo& kept = ed_.FVScrollInfo;
+  si_.fMask = kept.fMask;
+  si_.nMin = kept.nMin;
+  si_.nMax = kept.nMax;
+  si_.nPage = kept.nPage;
+  si_.nPos = kept.nPos;
+  // The stored record has no track position: a track then goes to the
+  // stored position.
+  si_.nTrackPos = kept.nPos;
+}
+
+void TCustomAFEdit::TVScroll::CarryCaret() {
+  TPoint& caret = ed_.FCaret;
+  if (!shift_) {
+    if (caret.y < ed_.FTopLine) caret.y = ed_.FTopLine;
+    int upper = Max(ed_.FTopLine, ed_.FTopLine + R_ - 2);
+    if (caret.y > upper) caret.y = upper;
+  }
+  if (caret.y >= N_) caret.y = N_ - 1;
+}
+
+void TCustomAFEdit::TVScroll::Run(int code) {
+  switch (code) {
     case SB_LINEUP:
-    case SB_LINEDOWN:
-      HideCaret(wnd);
-      if (Message.ScrollCode == SB_LINEUP) {
-        int k = ScrollAccel;
-        for (int pass = 0; pass < k; ++pass) {
-          if (FTopLine - ScrollAccel <= 0) ScrollAccel = 1;
-          if (FTopLine > 0) {
-            --FTopLine;
-            if (!shift && FCaret.y - FTopLine > R - 2) --FCaret.y;
-            Paint();
-          }
-        }
-      } else if (N - R >= FTopLine) {
-        FTopLine += ScrollAccel;
-        if (!shift && FCaret.y < FTopLine) FCaret.y += ScrollAccel;
-        Paint();
-      }
-      SetScrollBarPos(wnd, SB_VERT, FTopLine, true);
-      SetCaretPosition();
-      SetScrollBars(FScrollBars);
-      ShowCaret(wnd);
-      break;
-    case SB_PAGEUP:
-      for (int pass = 0, k = ScrollAccel; pass < k; ++pass) {
-        FTopLine = Max(0, FTopLine - R);
-        if (!shift) FCaret.y -= R;
-        FCaret.y = Max(0, FCaret.y);
-        if (FTopLine != FLastTopLine) Paint();
-      }
-      break;
-    case SB_PAGEDOWN:
-      for (int pass = 0, k = ScrollAccel; pass < k; ++pass) {
-        FTopLine = Max(0, Min(si.nMax - R, FTopLine + R));
-        if (!shift) FCaret.y += R;
-        FCaret.y = Min(FCaret.y, N - 1);
-        if (FTopLine != FLastTopLine) Paint();
-      }
-      break;
-    case SB_THUMBPOSITION:
-      if (Focused()) {
-        FTopLine = Max(0, si.nPos);
-        carryCaret();
-        if (FTopLine != FLastTopLine) {
-          Paint();
-          FLastTopLine = FTopLine;
-        }
-      } else {
-        SetScrollBars(FScrollBars);
-      }
-      break;
+    case SB_LINEDOWN: StepLine(code); break;
+    case SB_PAGEUP: PageUp(); break;
+    case SB_PAGEDOWN: PageDown(); break;
+    case SB_THUMBPOSITION: ThumbPosition(); break;
     case SB_THUMBTRACK:
-      if (FThumbTrack) {
-        int old = FTopLine;
-        FTopLine = Max(0, ShowsVertical(FScrollBars) ? si.nTrackPos : Min(si.nTrackPos, N - 1));
-        carryCaret();
-        HideCaret(wnd);
-        if (FTopLine != old) Paint();
-        if (Focused()) {
-          SetCaretPosition();
-          ShowCaret(wnd);
-        }
-        FLastTopLine = FTopLine;
-      }
+      if (ed_.FThumbTrack) ThumbTrack();
       break;
     case SB_ENDSCROLL:
       ScrollAccel = 0;
@@ -284,6 +259,83 @@ void TCustomAFEdit::WMVScroll(TWMScroll& Message) {
       break;
   }
 }
+
+void TCustomAFEdit::TVScroll::StepLine(int code) {
+  HideCaret(wnd_);
+  if (code == SB_LINEUP)
+    LineUp();
+  else
+    LineDown();
+  SetScrollBarPos(wnd_, SB_VERT, ed_.FTopLine, true);
+  ed_.SetCaretPosition();
+  ed_.SetScrollBars(ed_.FScrollBars);
+  ShowCaret(wnd_);
+}
+
+void TCustomAFEdit::TVScroll::LineUp() {
+  int k = ScrollAccel;
+  for (int pass = 0; pass < k; ++pass) {
+    if (ed_.FTopLine - ScrollAccel <= 0) ScrollAccel = 1;
+    if (ed_.FTopLine > 0) {
+      --ed_.FTopLine;
+      if (!shift_ && ed_.FCaret.y - ed_.FTopLine > R_ - 2) --ed_.FCaret.y;
+      ed_.Paint();
+    }
+  }
+}
+
+void TCustomAFEdit::TVScroll::LineDown() {
+  if (N_ - R_ < ed_.FTopLine) return;
+  ed_.FTopLine += ScrollAccel;
+  if (!shift_ && ed_.FCaret.y < ed_.FTopLine) ed_.FCaret.y += ScrollAccel;
+  ed_.Paint();
+}
+
+void TCustomAFEdit::TVScroll::PageUp() {
+  for (int pass = 0, k = ScrollAccel; pass < k; ++pass) {
+    ed_.FTopLine = Max(0, ed_.FTopLine - R_);
+    if (!shift_) ed_.FCaret.y -= R_;
+    ed_.FCaret.y = Max(0, ed_.FCaret.y);
+    if (ed_.FTopLine != ed_.FLastTopLine) ed_.Paint();
+  }
+}
+
+void TCustomAFEdit::TVScroll::PageDown() {
+  for (int pass = 0, k = ScrollAccel; pass < k; ++pass) {
+    ed_.FTopLine = Max(0, Min(si_.nMax - R_, ed_.FTopLine + R_));
+    if (!shift_) ed_.FCaret.y += R_;
+    ed_.FCaret.y = Min(ed_.FCaret.y, N_ - 1);
+    if (ed_.FTopLine != ed_.FLastTopLine) ed_.Paint();
+  }
+}
+
+void TCustomAFEdit::TVScroll::ThumbPosition() {
+  if (!ed_.Focused()) {
+    ed_.SetScrollBars(ed_.FScrollBars);
+    return;
+  }
+  ed_.FTopLine = Max(0, si_.nPos);
+  CarryCaret();
+  if (ed_.FTopLine != ed_.FLastTopLine) {
+    ed_.Paint();
+    ed_.FLastTopLine = ed_.FTopLine;
+  }
+}
+
+void TCustomAFEdit::TVScroll::ThumbTrack() {
+  int old = ed_.FTopLine;
+  ed_.FTopLine = Max(0, ShowsVertical(ed_.FScrollBars) ? si_.nTrackPos : Min(si_.nTrackPos, N_ - 1));
+  CarryCaret();
+  HideCaret(wnd_);
+  if (ed_.FTopLine != old) ed_.Paint();
+  if (ed_.Focused()) {
+    ed_.SetCaretPosition();
+    ShowCaret(wnd_);
+  }
+  ed_.FLastTopLine = ed_.FTopLine;
+}
+
+void TCustomAFEdit::WMVScroll(TWMScroll& Message) { TVScroll(*this).Run(Message.ScrollCode); }
 
 void TCustomAFEdit::WMHScroll(TWMScroll& Message) {
   HWND wnd = GetHandle();
