@@ -496,14 +496,15 @@ class TCustomAFEdit : public TCustomControl {
   // Workers of the longest routines, defined in their own source files and
   // nested for the fields: one row's painting (AfeditPaint.cpp), one
   // refold's walk over the rows and typed text on its way in
-  // (AfeditWrap.cpp), one key-down (AfeditKeys.cpp), one vertical scroll
-  // message (AfeditScroll.cpp), one mouse message and one double click's
+  // (AfeditWrap.cpp), one key-down (AfeditKeys.cpp), one vertical or
+  // horizontal scroll message (AfeditScroll.cpp), one mouse message and one double click's
   // selection (AfeditMouse.cpp).
   class TRowPainter;
   class TRefold;
   class TTypedText;
   class TKeyDown;
   class TVScroll;
+  class THScroll;
   class TMouseAt;
   class TDoubleClick;
 

@@ -337,99 +337,132 @@ void TCustomAFEdit::TVScroll::ThumbTrack() {
 
 void TCustomAFEdit::WMVScroll(TWMScroll& Message) { TVScroll(*this).Run(Message.ScrollCode); }
 
-void TCustomAFEdit::WMHScroll(TWMScroll& Message) {
-  HWND wnd = GetHandle();
-  SetFocus();
+// One horizontal scroll message: the bar's values when it came and the
+// view's size in cells.
+class TCustomAFEdit::THScroll {
+ public:
+  explicit THScroll(TCustomAFEdit& ed);
+  void Run(const TWMScroll& message);
 
-  TScrollInfo si;
-  si.cbSize = kScrollInfoSize;
-  si.fMask = SIF_ALL;
-  bool barShown = ShowsHorizontal(FScrollBars);
-  if (barShown) {
-    GetScrollInfo(wnd, SB_HORZ, &si);
+ private:
+  void LineLeft();
+  void LineRight();
+  void PageRight();
+  void ThumbTrack(int messagePos);
+  // Moves the view's pixels by 'cols' columns (positive: to the right) and
+  // redraws the strip the move uncovered, within FPaintRect.
+  void Shift(int cols);
+  void DrawStrip();
+
+  TCustomAFEdit& ed_;
+  const HWND wnd_;
+  const bool barShown_;
+  TScrollInfo si_{};
+  const int C_;
+  const int R_;
+};
+
+TCustomAFEdit::THScroll::THScroll(TCustomAFEdit& ed)
+    : ed_(ed), wnd_(ed.GetHandle()), barShown_(ShowsHorizontal(ed.FScrollBars)),
+      C_(ed.GetDspColCount()), R_(ed.GetDspRowCount()) {
+  si_.cbSize = kScrollInfoSize;
+  si_.fMask = SIF_ALL;
+  if (barShown_) {
+    GetScrollInfo(wnd_, SB_HORZ, &si_);
   } else {
-    si.fMask = FHScrollInfo.fMask;
-    si.nMin = FHScrollInfo.nMin;
-    si.nMax = FHScrollInfo.nMax;
-    si.nPage = FHScrollInfo.nPage;
-    si.nPos = FHScrollInfo.nPos;
+    const TScrollInfo& kept = ed.FHScrollInfo;
+    si_.fMask = kept.fMask;
+    si_.nMin = kept.nMin;
+    si_.nMax = kept.nMax;
+    si_.nPage = kept.nPage;
+    si_.nPos = kept.nPos;
   }
+}
 
-  int C = GetDspColCount();
-  int R = GetDspRowCount();
-  // Redraws the R + 1 rows of the view inside FPaintRect.
-  auto drawStrip = [&] {
-    HideCaret(wnd);
-    for (int r = FTopLine; r <= FTopLine + R; ++r) DrawLine(r);
-    SetCaretPosition();
-    ShowCaret(wnd);
-  };
-
-  switch (Message.ScrollCode) {
-    case SB_LINELEFT:
-      if (FLeftCol <= 0) break;
-      --FLeftCol;
-      SetScrollBarPos(wnd, SB_HORZ, FLeftCol, true);
-      ScrollWindow(wnd, FCharStep, 0, &FTextRect, &FTextRect);
-      ValidateRect(wnd, &FTextRect);
-      FPaintRect = FTextRect;
-      FPaintRect.Right = FTextLeft + 2 * FCharStep;
-      drawStrip();
-      break;
-    case SB_LINERIGHT:
-      FMaxRowLen = Max(FMaxRowLen, FDefWrapPos + 2);
-      if (FMaxRowLen - C < FLeftCol) break;
-      ++FLeftCol;
-      SetScrollBarPos(wnd, SB_HORZ, FLeftCol, true);
-      ScrollWindow(wnd, -FCharStep, 0, &FTextRect, &FTextRect);
-      ValidateRect(wnd, &FTextRect);
-      FPaintRect = FTextRect;
-      FPaintRect.Left = FTextLeft + (C - 4) * FCharStep;
-      drawStrip();
-      break;
+void TCustomAFEdit::THScroll::Run(const TWMScroll& message) {
+  switch (message.ScrollCode) {
+    case SB_LINELEFT: LineLeft(); break;
+    case SB_LINERIGHT: LineRight(); break;
     case SB_PAGELEFT:
-      FLeftCol = FLeftCol < C ? 0 : FLeftCol - (C - 2);
-      Paint();
+      ed_.FLeftCol = ed_.FLeftCol < C_ ? 0 : ed_.FLeftCol - (C_ - 2);
+      ed_.Paint();
       break;
-    case SB_PAGERIGHT: {
-      // A page of C - 2 columns, but never past the point where the bar's
-      // last column stands at the right edge (and never backwards).
-      int lastStart = Max(0, si.nMax - C + 1);
-      int target = Min(FLeftCol + Max(1, C - 2), lastStart);
-      FLeftCol = Max(FLeftCol, target);
-      Paint();
-      break;
-    }
+    case SB_PAGERIGHT: PageRight(); break;
     case SB_THUMBPOSITION:
-      FLeftCol = Max(0, si.nPos);
-      Paint();
+      ed_.FLeftCol = Max(0, si_.nPos);
+      ed_.Paint();
       break;
-    case SB_THUMBTRACK: {
-      if (!FThumbTrack) break;
-      int old = FLeftCol;
-      // The 32-bit track position of the bar (the message's 16-bit word
-      // turns negative on wide rows), held within the bar's range.
-      int pos = barShown ? si.nTrackPos : Message.Pos;
-      int hi = Max(si.nMin, si.nMax - Max(static_cast<int>(si.nPage) - 1, 0));
-      FLeftCol = Max(0, Max(si.nMin, Min(pos, hi)));
-      SetScrollBarPos(wnd, SB_HORZ, FLeftCol, true);
-      HideCaret(wnd);
-      int d = old - FLeftCol;
-      ScrollWindow(wnd, d * FCharStep, 0, &FTextRect, &FTextRect);
-      ValidateRect(wnd, &FTextRect);
-      FPaintRect = FTextRect;
-      if (old < FLeftCol)
-        FPaintRect.Left = ClientWidth() + d * FCharStep;
-      else
-        FPaintRect.Right = FTextLeft + d * FCharStep;
-      for (int r = FTopLine; r <= FTopLine + R; ++r) DrawLine(r);
-      SetCaretPosition();
-      ShowCaret(wnd);
+    case SB_THUMBTRACK:
+      if (ed_.FThumbTrack) ThumbTrack(message.Pos);
       break;
-    }
     default:
       break;
   }
+}
+
+void TCustomAFEdit::THScroll::DrawStrip() {
+  for (int r = ed_.FTopLine; r <= ed_.FTopLine + R_; ++r) ed_.DrawLine(r);
+  ed_.SetCaretPosition();
+  ShowCaret(wnd_);
+}
+
+void TCustomAFEdit::THScroll::Shift(int cols) {
+  ScrollWindow(wnd_, cols * ed_.FCharStep, 0, &ed_.FTextRect, &ed_.FTextRect);
+  ValidateRect(wnd_, &ed_.FTextRect);
+  ed_.FPaintRect = ed_.FTextRect;
+}
+
+void TCustomAFEdit::THScroll::LineLeft() {
+  if (ed_.FLeftCol <= 0) return;
+  --ed_.FLeftCol;
+  SetScrollBarPos(wnd_, SB_HORZ, ed_.FLeftCol, true);
+  Shift(1);
+  ed_.FPaintRect.Right = ed_.FTextLeft + 2 * ed_.FCharStep;
+  HideCaret(wnd_);
+  DrawStrip();
+}
+
+void TCustomAFEdit::THScroll::LineRight() {
+  ed_.FMaxRowLen = Max(ed_.FMaxRowLen, ed_.FDefWrapPos + 2);
+  if (ed_.FMaxRowLen - C_ < ed_.FLeftCol) return;
+  ++ed_.FLeftCol;
+  SetScrollBarPos(wnd_, SB_HORZ, ed_.FLeftCol, true);
+  Shift(-1);
+  ed_.FPaintRect.Left = ed_.FTextLeft + (C_ - 4) * ed_.FCharStep;
+  HideCaret(wnd_);
+  DrawStrip();
+}
+
+void TCustomAFEdit::THScroll::PageRight() {
+  // A page of C - 2 columns, but never past the point where the bar's last
+  // column stands at the right edge (and never backwards).
+  int lastStart = Max(0, si_.nMax - C_ + 1);
+  int target = Min(ed_.FLeftCol + Max(1, C_ - 2), lastStart);
+  ed_.FLeftCol = Max(ed_.FLeftCol, target);
+  ed_.Paint();
+}
+
+void TCustomAFEdit::THScroll::ThumbTrack(int messagePos) {
+  int old = ed_.FLeftCol;
+  // The 32-bit track position of the bar (the message's 16-bit word turns
+  // negative on wide rows), held within the bar's range.
+  int pos = barShown_ ? si_.nTrackPos : messagePos;
+  int hi = Max(si_.nMin, si_.nMax - Max(static_cast<int>(si_.nPage) - 1, 0));
+  ed_.FLeftCol = Max(0, Max(si_.nMin, Min(pos, hi)));
+  SetScrollBarPos(wnd_, SB_HORZ, ed_.FLeftCol, true);
+  HideCaret(wnd_);
+  int d = old - ed_.FLeftCol;
+  Shift(d);
+  if (old < ed_.FLeftCol)
+    ed_.FPaintRect.Left = ed_.ClientWidth() + d * ed_.FCharStep;
+  else
+    ed_.FPaintRect.Right = ed_.FTextLeft + d * ed_.FCharStep;
+  DrawStrip();
+}
+
+void TCustomAFEdit::WMHScroll(TWMScroll& Message) {
+  SetFocus();
+  THScroll(*this).Run(Message);
 }
 
 // ---------------------------------------------------------------------------
