@@ -173,6 +173,30 @@ void TCustomAFEdit::CaretMoveResultPaint() {
 // ---------------------------------------------------------------------------
 // Scroll messages.
 
+namespace {
+
+// The values of one scroll bar: from the bar when it is shown, else from
+// the record kept at the last refresh. The record has no track position: a
+// track then goes to the kept position.
+TScrollInfo ReadScrollBar(HWND wnd, int bar, bool shown, const TScrollInfo& kept) {
+  TScrollInfo si{};
+  si.cbSize = kScrollInfoSize;
+  si.fMask = SIF_ALL;
+  if (shown) {
+    GetScrollInfo(wnd, bar, &si);
+    return si;
+  }
+  si.fMask = kept.fMask;
+  si.nMin = kept.nMin;
+  si.nMax = kept.nMax;
+  si.nPage = kept.nPage;
+  si.nPos = kept.nPos;
+  si.nTrackPos = kept.nPos;
+  return si;
+}
+
+}  // namespace
+
 // One vertical scroll message: the bar's values, the row count and page
 // height when it came, and whether Shift (which leaves the caret where it
 // is) was held.
@@ -215,21 +239,7 @@ TCustomAFEdit::TVScroll::TVScroll(TCustomAFEdit& ed)
 }
 
 void TCustomAFEdit::TVScroll::ReadBar() {
-  si_.cbSize = kScrollInfoSize;
-  si_.fMask = SIF_ALL;
-  if (ShowsVertical(ed_.FScrollBars)) {
-    GetScrollInfo(wnd_, SB_VERT, &si_);
-    return;
-  }
-  const TScrollInfo& kept = ed_.FVScrollInfo;
-  si_.fMask = kept.fMask;
-  si_.nMin = kept.nMin;
-  si_.nMax = kept.nMax;
-  si_.nPage = kept.nPage;
-  si_.nPos = kept.nPos;
-  // The stored record has no track position: a track then goes to the
-  // stored position.
-  si_.nTrackPos = kept.nPos;
+  si_ = ReadScrollBar(wnd_, SB_VERT, ShowsVertical(ed_.FScrollBars), ed_.FVScrollInfo);
 }
 
 void TCustomAFEdit::TVScroll::CarryCaret() {
@@ -365,18 +375,7 @@ class TCustomAFEdit::THScroll {
 TCustomAFEdit::THScroll::THScroll(TCustomAFEdit& ed)
     : ed_(ed), wnd_(ed.GetHandle()), barShown_(ShowsHorizontal(ed.FScrollBars)),
       C_(ed.GetDspColCount()), R_(ed.GetDspRowCount()) {
-  si_.cbSize = kScrollInfoSize;
-  si_.fMask = SIF_ALL;
-  if (barShown_) {
-    GetScrollInfo(wnd_, SB_HORZ, &si_);
-  } else {
-    const TScrollInfo& kept = ed.FHScrollInfo;
-    si_.fMask = kept.fMask;
-    si_.nMin = kept.nMin;
-    si_.nMax = kept.nMax;
-    si_.nPage = kept.nPage;
-    si_.nPos = kept.nPos;
-  }
+  si_ = ReadScrollBar(wnd_, SB_HORZ, barShown_, ed.FHScrollInfo);
 }
 
 void TCustomAFEdit::THScroll::Run(const TWMScroll& message) {

@@ -44,14 +44,16 @@ TEST_F(SelTextTest, WholeTextBytesAreExact) {
     EXPECT_EQ(static_cast<unsigned char>(bytes[i]), expected[i]) << i;
 }
 
+// A point selection over rows and the text it gives.
+struct PointCase {
+  const char* name;
+  RowList rows;
+  TPoint start, end;
+  std::string expected;
+};
+
 TEST_F(SelTextTest, PointSelectionText) {
-  struct Case {
-    const char* name;
-    RowList rows;
-    TPoint start, end;
-    std::string expected;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<PointCase> cases = {
       {"inside one row", {"abcdef\r", ""}, {1, 0}, {4, 0}, "bcd"},
       {"to column 0 of the next row includes the CR", {"ab\r", "cd\r", ""}, {1, 0}, {0, 1}, "b\r\n"},
       {"past the CR cell", {"ab\r", ""}, {0, 0}, {3, 0}, "ab\r\n"},
@@ -59,7 +61,7 @@ TEST_F(SelTextTest, PointSelectionText) {
       {"selected backwards", {"abcdef\r"}, {4, 0}, {1, 0}, "bcd"},
       {"double-byte text", {"\x82\xA0\x82\xA2\r"}, {2, 0}, {4, 0}, "\x82\xA2"},
   };
-  for (const Case& c : cases) {
+  for (const PointCase& c : cases) {
     SetRows(c.rows);
     SelectPoints(c.start, c.end);
     EXPECT_EQ(edit->GetSelText(), c.expected) << c.name;
@@ -69,19 +71,13 @@ TEST_F(SelTextTest, PointSelectionText) {
 // Only whole rows lose their trailing blanks; a point selection keeps every
 // byte, so cutting it and pasting it back gives the row again.
 TEST_F(SelTextTest, PointSelectionKeepsTrailingBlanks) {
-  struct Case {
-    const char* name;
-    RowList rows;
-    TPoint start, end;
-    std::string expected;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<PointCase> cases = {
       {"blank and tab inside a row", {"ab \tcd\r", ""}, {1, 0}, {4, 0}, "b \t"},
       {"to the end of a last row", {"ab  "}, {1, 0}, {4, 0}, "b  "},
       {"to the CR of a row", {"ab  \r", ""}, {0, 0}, {4, 0}, "ab  "},
       {"across rows", {"a \r", "b \r", ""}, {0, 0}, {2, 1}, "a \r\nb "},
   };
-  for (const Case& c : cases) {
+  for (const PointCase& c : cases) {
     SetRows(c.rows);
     SelectPoints(c.start, c.end);
     EXPECT_EQ(edit->GetSelText(), c.expected) << c.name;
