@@ -117,14 +117,3 @@ void TApplication::ShowException(const std::exception& E) {
   std::fprintf(stderr, "%s\n", E.what());
   std::fflush(stderr);
 }
-
-void TApplication::ProcessMessages() { QCoreApplication::processEvents(); }
-
-void GuardEvent(TObject* sender, const std::function<void()>& f) {
-  try {
-    f();
-  } catch (...) {
-    InitControls();
-    Application->HandleException(sender);
-  }
-}

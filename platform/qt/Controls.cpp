@@ -17,7 +17,6 @@
 #include "platform/qt/KeyState.h"
 #include "platform/qt/MouseInput.h"
 #include "platform/qt/QtBridge.h"
-#include "platform/text/Cp932.h"
 
 // ---------------------------------------------------------------------------
 // TControl
@@ -242,14 +241,6 @@ void TWinControl::SetParent(TWinControl* parent) {
     FImpl->Widget->hide();
     FImpl->Widget->setParent(nullptr);
   }
-}
-
-void TWinControl::SetParentWidget(QWidget* parentWidget) {
-  if (FParent) TControl::SetParent(nullptr);
-  if (!FImpl->Widget) return;
-  FImpl->Widget->setParent(parentWidget);
-  FImpl->Widget->setGeometry(FLeft, FTop, FWidth, FHeight);
-  if (parentWidget) FImpl->Widget->setVisible(FVisible);
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
@@ -626,25 +617,6 @@ intptr_t SendMessage(HWND wnd, unsigned msg, uintptr_t wParam, intptr_t lParam) 
   return wnd->Perform(msg, wParam, lParam);
 }
 
-bool PostMessage(HWND wnd, unsigned msg, uintptr_t wParam, intptr_t lParam) {
-  if (!wnd || !wnd->GetWidget()) return false;
-  QPointer<QWidget> guard = wnd->GetWidget();
-  QMetaObject::invokeMethod(
-      guard.data(),
-      [guard, msg, wParam, lParam]() {
-        auto* w = dynamic_cast<TControlWidget*>(guard.data());
-        if (!w || !w->Owner) return;
-        TWinControl* c = w->Owner;
-        try {
-          c->Perform(msg, wParam, lParam);
-        } catch (...) {
-          Application->HandleException(c);
-        }
-      },
-      Qt::QueuedConnection);
-  return true;
-}
-
 namespace {
 TWinControl* ControlOf(QWidget* w) {
   auto* cw = dynamic_cast<TControlWidget*>(w);
@@ -690,34 +662,18 @@ bool GetClientRect(HWND wnd, TRect* r) {
   return true;
 }
 
-bool InvalidateRect(HWND wnd, const TRect* r, bool) {
-  if (!wnd) return false;
-  wnd->InvalidateClientRect(r);
-  return true;
-}
-
 bool ValidateRect(HWND wnd, const TRect* r) {
   if (!wnd) return false;
   wnd->ValidateClientRect(r);
   return true;
 }
 
-bool UpdateWindow(HWND wnd) {
-  if (!wnd) return false;
-  wnd->Update();
-  return true;
-}
-
-HDC GetWindowDC(HWND wnd) { return GetDC(wnd); }
-
-HDC GetDC(HWND wnd) {
+HDC GetWindowDC(HWND wnd) {
   auto* cc = dynamic_cast<TCustomControl*>(wnd);
   return cc ? cc->Canvas : nullptr;
 }
 
 int ReleaseDC(HWND, HDC dc) { return dc ? 1 : 0; }
-
-void MessageBeep(unsigned) { QApplication::beep(); }
 
 TShiftState KeyDataToShiftState(intptr_t keyData) {
   TShiftState s;
@@ -725,15 +681,4 @@ TShiftState KeyDataToShiftState(intptr_t keyData) {
   if (GetKeyState(VK_CONTROL) < 0) s << ssCtrl;
   if (keyData & 0x20000000) s << ssAlt;
   return s;
-}
-
-TMbcsByteType ByteType(const AnsiString& s, int index) {
-  if (index < 0 || static_cast<size_t>(index) >= s.size()) return mbSingleByte;
-  size_t i = 0;
-  while (i < static_cast<size_t>(index)) {
-    int len = cp932::CharLength(s, i);
-    if (i + static_cast<size_t>(len) > static_cast<size_t>(index)) return mbTrailByte;
-    i += static_cast<size_t>(len);
-  }
-  return cp932::CharLength(s, i) == 2 ? mbLeadByte : mbSingleByte;
 }

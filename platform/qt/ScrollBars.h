@@ -25,7 +25,6 @@ struct TScrollInfo {
   int nPos = 0;
   int nTrackPos = 0;
 };
-using SCROLLINFO = TScrollInfo;
 
 inline constexpr unsigned SIF_RANGE = 0x0001;
 inline constexpr unsigned SIF_PAGE = 0x0002;
@@ -35,8 +34,6 @@ inline constexpr unsigned SIF_TRACKPOS = 0x0010;
 inline constexpr unsigned SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
 
 inline constexpr unsigned ESB_ENABLE_BOTH = 0x0000;
-inline constexpr unsigned ESB_DISABLE_LTUP = 0x0001;
-inline constexpr unsigned ESB_DISABLE_RTDN = 0x0002;
 inline constexpr unsigned ESB_DISABLE_BOTH = 0x0003;
 
 // Win32 rules: the page is held within 0..(nMax - nMin + 1); the position
