@@ -116,13 +116,11 @@ struct CanvasText {
   static TCanvas::Impl& Metrics(TCanvas& c) {
     TCanvas::Impl& m = *c.FImpl;
     const TFont& f = *c.Font;
-    if (m.valid && m.name == f.GetName() && m.height == f.GetHeight() && m.style == f.GetStyle().ToBits() &&
-        m.pitch == f.GetPitch())
+    if (m.valid && m.name == f.GetName() && m.height == f.GetHeight() && m.style == f.GetStyle().ToBits())
       return m;
     m.name = f.GetName();
     m.height = f.GetHeight();
     m.style = f.GetStyle().ToBits();
-    m.pitch = f.GetPitch();
     m.font = ToQFont(f, &m.pixelSize);
     QFontMetricsF fm(m.font);
     qreal asc = fm.ascent(), desc = fm.descent();
@@ -223,18 +221,11 @@ void TCanvas::Painted(const TRect& r) {
   if (OnPainted && !r.IsEmpty()) OnPainted(r);
 }
 
-TRect TCanvas::GetClipRect() const {
-  if (!FImage) return TRect();
-  return TRect(0, 0, FImage->width(), FImage->height());
-}
-
 int TCanvas::CellWidth() { return CanvasText::Metrics(*this).cellWidth; }
 
 int TCanvas::TextHeight(const AnsiString&) { return CanvasText::Metrics(*this).textHeight; }
 
 int TCanvas::TextWidth(const AnsiString& text) { return static_cast<int>(text.size()) * CellWidth(); }
-
-TSize TCanvas::TextExtent(const AnsiString& text) { return TSize{TextWidth(text), TextHeight(text)}; }
 
 namespace {
 Qt::BrushStyle ToQtBrushStyle(TBrushStyle s) {
@@ -327,17 +318,6 @@ void TCanvas::FillRect(const TRect& r) {
   Painted(r);
 }
 
-void TCanvas::FrameRect(const TRect& r) {
-  if (!FImage || FImage->isNull() || r.IsEmpty()) return;
-  QPainter p(FImage);
-  QColor c = ToQColor(Brush->GetColor());
-  p.fillRect(QRect(r.Left, r.Top, r.Width(), 1), c);
-  p.fillRect(QRect(r.Left, r.Bottom - 1, r.Width(), 1), c);
-  p.fillRect(QRect(r.Left, r.Top, 1, r.Height()), c);
-  p.fillRect(QRect(r.Right - 1, r.Top, 1, r.Height()), c);
-  Painted(r);
-}
-
 void TCanvas::Rectangle(int l, int t, int r, int b) {
   if (!FImage || FImage->isNull()) return;
   if (r < l) std::swap(l, r);
@@ -365,11 +345,6 @@ void TCanvas::Rectangle(int l, int t, int r, int b) {
 void TCanvas::TextOut(int x, int y, const AnsiString& text) {
   ExtTextOut(x, y, 0, nullptr, text.data(), static_cast<int>(text.size()), nullptr);
   FPenPos = TPoint(x + TextWidth(text), y);
-}
-
-void TCanvas::TextRect(const TRect& r, int x, int y, const AnsiString& text) {
-  unsigned opts = ETO_CLIPPED | (Brush->GetStyle() != bsClear ? ETO_OPAQUE : 0);
-  ExtTextOut(x, y, opts, &r, text.data(), static_cast<int>(text.size()), nullptr);
 }
 
 void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect, const char* text, int length,
@@ -405,13 +380,6 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect, cons
   if (rect && (options & ETO_CLIPPED)) IntersectRect(all, all, *rect);
   UnionRect(all, all, changed);
   Painted(all);
-}
-
-bool ExtTextOutA(HDC dc, int x, int y, unsigned options, const TRect* rect, const char* text, unsigned length,
-                 const int* dx) {
-  if (!dc) return false;
-  dc->ExtTextOut(x, y, options, rect, text, static_cast<int>(length), dx);
-  return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -455,17 +423,6 @@ void TCanvas::StretchDraw(const TRect& r, TBitmap* bitmap) {
                       .scaled(r.Width(), r.Height(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
   Blit(*FImage, r.Left, r.Top, scaled, bitmap->GetTransparent(), ToQRgb(bitmap->GetTransparentColor()));
   Painted(r);
-}
-
-void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src) {
-  if (!FImage || FImage->isNull() || !source || !source->FImage || dest.IsEmpty() || src.IsEmpty()) return;
-  QImage part = source->FImage->copy(ToQRect(src));
-  if (part.size() != QSize(dest.Width(), dest.Height()))
-    part = part.scaled(dest.Width(), dest.Height(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
-  QPainter p(FImage);
-  p.drawImage(dest.Left, dest.Top, part);
-  p.end();
-  Painted(dest);
 }
 
 void TCanvas::FloodFill(int x, int y, TColor color, TFillStyle style) {
