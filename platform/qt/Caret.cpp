@@ -130,14 +130,6 @@ bool HideCaret(HWND wnd) {
   return true;
 }
 
-unsigned GetCaretBlinkTime() { return Caret().blinkTime; }
-
-bool SetCaretBlinkTime(unsigned ms) {
-  Caret().blinkTime = ms;
-  RestartBlink();
-  return true;
-}
-
 TCaretState GetCaretState() {
   const CaretData& c = Caret();
   TCaretState s;

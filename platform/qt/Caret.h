@@ -21,8 +21,6 @@ bool GetCaretPos(TPoint* p);
 // another window.
 bool ShowCaret(HWND wnd);
 bool HideCaret(HWND wnd);
-unsigned GetCaretBlinkTime();
-bool SetCaretBlinkTime(unsigned ms);
 
 // Inspection of the caret state (tests, debugging).
 struct TCaretState {

@@ -193,8 +193,6 @@ void TIniFile::WriteBool(const std::string& Section, const std::string& Ident, b
   WriteString(Section, Ident, Value ? "1" : "0");
 }
 
-void TIniFile::UpdateFile() { Save(); }
-
 void TIniFile::Save() const {
   std::string content;
   for (const Line& line : FLines) content += line.Text + FLineEnd;

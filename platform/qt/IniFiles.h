@@ -43,10 +43,6 @@ class TIniFile {
   void WriteInteger(const std::string& Section, const std::string& Ident, int Value);
   void WriteBool(const std::string& Section, const std::string& Ident, bool Value);
 
-  // Writes the current contents to the file (writes already do; kept for
-  // callers that flush explicitly).
-  void UpdateFile();
-
   // The value parser of ReadInteger, exposed for reuse: true and the number
   // when text is a whole integer in one of the accepted forms.
   static bool ParseInteger(const std::string& text, int& value);

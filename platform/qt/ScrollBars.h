@@ -52,8 +52,6 @@ bool GetScrollInfo(HWND wnd, int bar, TScrollInfo* info);
 inline bool GetScrollInfo(HWND wnd, int bar, TScrollInfo& info) { return GetScrollInfo(wnd, bar, &info); }
 int GetScrollPos(HWND wnd, int bar);
 int SetScrollPos(HWND wnd, int bar, int pos, bool redraw);  // returns the previous position
-bool GetScrollRange(HWND wnd, int bar, int* minPos, int* maxPos);
-bool SetScrollRange(HWND wnd, int bar, int minPos, int maxPos, bool redraw);
 bool ShowScrollBar(HWND wnd, int bar, bool show);  // bar SB_HORZ, SB_VERT or SB_BOTH
 bool EnableScrollBar(HWND wnd, unsigned bar, unsigned arrows);
 bool IsScrollBarVisible(HWND wnd, int bar);
