@@ -5,9 +5,9 @@
 #include <QScreen>
 #include <cstdio>
 
-#include "platform/qt/ControlImpl.h"
+#include "platform/qt/internal/ControlImpl.h"
 #include "platform/qt/Controls.h"
-#include "platform/qt/QtBridge.h"
+#include "platform/qt/internal/QtBridge.h"
 
 TScreen* Screen = nullptr;
 TApplication* Application = nullptr;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/qt/Graphics.h"
-#include "platform/qt/QtBridge.h"
+#include "platform/qt/internal/QtBridge.h"
 #include "platform/text/Cp932.h"
 
 // ---------------------------------------------------------------------------

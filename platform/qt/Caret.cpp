@@ -6,9 +6,9 @@
 #include <QPainter>
 #include <QTimer>
 
-#include "platform/qt/ControlImpl.h"
-#include "platform/qt/KeyInput.h"
-#include "platform/qt/QtBridge.h"
+#include "platform/qt/internal/ControlImpl.h"
+#include "platform/qt/internal/KeyInput.h"
+#include "platform/qt/internal/QtBridge.h"
 
 namespace {
 struct CaretData {

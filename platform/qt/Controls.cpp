@@ -12,11 +12,11 @@
 #include <algorithm>
 
 #include "platform/qt/Caret.h"
-#include "platform/qt/ControlImpl.h"
-#include "platform/qt/KeyInput.h"
+#include "platform/qt/internal/ControlImpl.h"
+#include "platform/qt/internal/KeyInput.h"
 #include "platform/qt/KeyState.h"
 #include "platform/qt/MouseInput.h"
-#include "platform/qt/QtBridge.h"
+#include "platform/qt/internal/QtBridge.h"
 
 // ---------------------------------------------------------------------------
 // TControl

@@ -13,7 +13,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/qt/QtBridge.h"
+#include "platform/qt/internal/QtBridge.h"
 #include "platform/text/Cp932.h"
 
 // ---------------------------------------------------------------------------

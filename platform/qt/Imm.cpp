@@ -7,7 +7,7 @@
 #include <memory>
 #include <unordered_map>
 
-#include "platform/qt/KeyInput.h"
+#include "platform/qt/internal/KeyInput.h"
 
 struct TInputContext {
   HWND Wnd = nullptr;

@@ -1,6 +1,6 @@
 // Keyboard and input-method input of the windowed controls: Qt key and
 // input-method events become key, character and composition messages.
-#include "platform/qt/KeyInput.h"
+#include "platform/qt/internal/KeyInput.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "platform/qt/Caret.h"
-#include "platform/qt/ControlImpl.h"
+#include "platform/qt/internal/ControlImpl.h"
 #include "platform/qt/Imm.h"
 #include "platform/qt/KeyState.h"
-#include "platform/qt/QtBridge.h"
+#include "platform/qt/internal/QtBridge.h"
 #include "platform/text/Cp932.h"
 
 namespace {

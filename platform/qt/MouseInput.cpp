@@ -11,7 +11,7 @@
 #include <QWheelEvent>
 #include <cmath>
 
-#include "platform/qt/ControlImpl.h"
+#include "platform/qt/internal/ControlImpl.h"
 #include "platform/qt/KeyState.h"
 
 namespace {

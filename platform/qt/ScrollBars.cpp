@@ -6,8 +6,8 @@
 #include <QWheelEvent>
 #include <algorithm>
 
-#include "platform/qt/ControlImpl.h"
-#include "platform/qt/QtBridge.h"
+#include "platform/qt/internal/ControlImpl.h"
+#include "platform/qt/internal/QtBridge.h"
 
 namespace {
 bool ValidBar(int bar) { return bar == SB_HORZ || bar == SB_VERT; }
