@@ -113,7 +113,13 @@ void TApplication::HandleException(TObject* Sender) {
   }
 }
 
+AnsiString ExceptionText(const std::exception& E) {
+  if (auto* e = dynamic_cast<const Exception*>(&E)) return e->Message();
+  if (dynamic_cast<const std::bad_alloc*>(&E)) return "メモリが不足しています";
+  return E.what();
+}
+
 void TApplication::ShowException(const std::exception& E) {
-  std::fprintf(stderr, "%s\n", E.what());
+  std::fprintf(stderr, "%s\n", ExceptionText(E).c_str());
   std::fflush(stderr);
 }

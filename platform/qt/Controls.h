@@ -407,6 +407,10 @@ class TScreen : public TComponent {
 
 using TExceptionEvent = std::function<void(TObject* Sender, const std::exception& E)>;
 
+// The text the user is shown for an exception, wherever it was caught: the
+// library's own message, a fixed text for exhausted memory, else what().
+AnsiString ExceptionText(const std::exception& E);
+
 class TApplication : public TComponent {
  public:
   TApplication();
@@ -414,8 +418,8 @@ class TApplication : public TComponent {
   // Handles the exception being caught (call inside a catch block): runs
   // OnException when set, else ShowException.
   void HandleException(TObject* Sender);
-  // Default report: the message on stderr (the application replaces it with
-  // a message box through OnException).
+  // Default report: ExceptionText on stderr (the application replaces it
+  // with a message box through OnException).
   void ShowException(const std::exception& E);
   const AnsiString& GetTitle() const { return FTitle; }
   void SetTitle(const AnsiString& t) { FTitle = t; }
