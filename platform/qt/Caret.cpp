@@ -6,8 +6,7 @@
 #include <QPainter>
 #include <QTimer>
 
-#include "platform/qt/internal/ControlImpl.h"
-#include "platform/qt/internal/KeyInput.h"
+#include "platform/qt/internal/ControlInput.h"
 #include "platform/qt/internal/QtBridge.h"
 
 namespace {
@@ -35,7 +34,7 @@ QRect CaretRect() {
 
 void RefreshCaret() {
   CaretData& c = Caret();
-  if (c.exists && c.owner) c.owner->GetImpl()->UpdateClient(CaretRect());
+  if (c.exists && c.owner) InputOf(c.owner).RefreshClient(CaretRect());
 }
 
 // Starts the blink cycle again in its drawn half.
@@ -96,7 +95,7 @@ bool SetCaretPos(int x, int y) {
   c.pos = QPoint(x, y);
   RestartBlink();
   RefreshCaret();
-  InputMethodCaretMoved(c.owner);  // the input method places its windows by the caret
+  InputOf(c.owner).CaretMoved();  // the input method places its windows by the caret
   return true;
 }
 

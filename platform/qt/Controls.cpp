@@ -167,6 +167,21 @@ bool TControlWidget::event(QEvent* e) {
   return QWidget::event(e);
 }
 
+intptr_t TWinControl::Impl::Send(unsigned msg, uintptr_t wParam, intptr_t lParam) {
+  return Self->Perform(msg, wParam, lParam);
+}
+
+void TWinControl::Impl::CaretMoved() { InputMethodCaretMoved(Self); }
+
+void TWinControl::Impl::EndComposition(bool commit) { EndInputMethodComposition(Self, commit); }
+
+TControlInput& InputOf(TWinControl* control) { return *control->GetImpl(); }
+
+bool HasLiveControl(QWidget* widget) {
+  auto* w = dynamic_cast<TControlWidget*>(widget);
+  return w && w->Owner;
+}
+
 void TWinControl::Impl::UpdateClient(const QRect& clientRect) {
   if (!Widget) return;
   // Only the client: a rectangle reaching past it (a pen's reach at the

@@ -12,12 +12,13 @@
 #include <QPainter>
 #include <QPointer>
 #include <QTextCharFormat>
+#include <QWidget>
 #include <algorithm>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/qt/Caret.h"
-#include "platform/qt/internal/ControlImpl.h"
+#include "platform/qt/internal/ControlInput.h"
 #include "platform/qt/Imm.h"
 #include "platform/qt/KeyState.h"
 #include "platform/qt/internal/QtBridge.h"
@@ -54,10 +55,7 @@ std::vector<int>& HeldKeys() {
 }
 
 // True while the control still exists after a message it handled.
-bool Alive(const QPointer<QWidget>& widget) {
-  auto* w = dynamic_cast<TControlWidget*>(widget.data());
-  return w && w->Owner;
-}
+bool Alive(const QPointer<QWidget>& widget) { return HasLiveControl(widget.data()); }
 
 bool AltHeld(Qt::KeyboardModifiers m) { return (m & Qt::AltModifier) && !(m & Qt::ControlModifier); }
 
@@ -80,7 +78,7 @@ AnsiString ToCp932(const QString& s) {
 // Whether the control takes characters (and with them the input method).
 bool WantsInputMethod(TWinControl* control) {
   if (!control->GetEnabled() || control->GetImeMode() == imDisable) return false;
-  const intptr_t code = control->Perform(WM_GETDLGCODE, 0, 0);
+  const intptr_t code = InputOf(control).Send(WM_GETDLGCODE, 0, 0);
   return (code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)) != 0;
 }
 
@@ -91,8 +89,8 @@ bool WantsSpecialKey(TWinControl* control, int vk, intptr_t keyData) {
   if (vk == VK_TAB) mask = DLGC_WANTTAB;
   else if (vk >= VK_LEFT && vk <= VK_DOWN) mask = DLGC_WANTARROWS;
   if (mask == 0) return true;
-  if (control->Perform(CM_WANTSPECIALKEY, static_cast<uintptr_t>(vk), keyData) != 0) return true;
-  return (control->Perform(WM_GETDLGCODE, 0, 0) & (mask | DLGC_WANTALLKEYS)) != 0;
+  if (InputOf(control).Send(CM_WANTSPECIALKEY, static_cast<uintptr_t>(vk), keyData) != 0) return true;
+  return (InputOf(control).Send(WM_GETDLGCODE, 0, 0) & (mask | DLGC_WANTALLKEYS)) != 0;
 }
 
 // --- where the composition is drawn ----------------------------------------
@@ -157,13 +155,13 @@ void RefreshOverlay(TWinControl* control, Composition& c) {
   QRect old = c.Drawn;
   c.Drawn = c.Preedit.isEmpty() ? QRect() : LayoutPreedit(control, c.Preedit).Rect;
   QRect dirty = old.united(c.Drawn);
-  if (!dirty.isEmpty()) control->GetImpl()->UpdateClient(dirty.adjusted(-2, -2, 2, 2));
+  if (!dirty.isEmpty()) InputOf(control).RefreshClient(dirty.adjusted(-2, -2, 2, 2));
 }
 
 // The rectangle the input method places its candidate window by, in the
 // widget's coordinates: the composition cursor, else the caret.
 QRect InputCursorRect(TWinControl* control) {
-  const QPoint origin = control->GetImpl()->Client.topLeft();
+  const QPoint origin = InputOf(control).ClientArea().topLeft();
   if (Composition* c = FindComposition(control); c && !c->Preedit.isEmpty()) {
     PreeditLayout l = LayoutPreedit(control, c->Preedit);
     int at = std::clamp(c->Cursor, 0, static_cast<int>(c->Preedit.size()));
@@ -183,18 +181,18 @@ bool KeyPress(TWinControl* control, QKeyEvent* e) {
   const intptr_t data = KeyDataFromQt(*e, vk, false);
   if (!WantsSpecialKey(control, vk, data)) return false;
 
-  QPointer<QWidget> widget = control->GetWidget();
+  QPointer<QWidget> widget = InputOf(control).TargetWidget();
   NoteKeyDown(vk);
   auto& held = HeldKeys();
   if (std::find(held.begin(), held.end(), vk) == held.end()) held.push_back(vk);
 
   EventModifiersScope scope(e->modifiers());
   const bool sys = AltHeld(e->modifiers()) || vk == VK_F10;
-  control->Perform(sys ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<uintptr_t>(vk), data);
+  InputOf(control).Send(sys ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<uintptr_t>(vk), data);
   if (sys) return false;  // menus and their mnemonics stay with the toolkit
   for (unsigned char b : CharBytesFromQt(*e, vk)) {
     if (!Alive(widget)) break;
-    control->Perform(WM_CHAR, b, data);
+    InputOf(control).Send(WM_CHAR, b, data);
   }
   e->accept();
   return true;
@@ -211,7 +209,7 @@ bool KeyRelease(TWinControl* control, QKeyEvent* e) {
 
   EventModifiersScope scope(e->modifiers());
   const bool sys = AltHeld(e->modifiers()) || vk == VK_F10;
-  control->Perform(sys ? WM_SYSKEYUP : WM_KEYUP, static_cast<uintptr_t>(vk), KeyDataFromQt(*e, vk, true));
+  InputOf(control).Send(sys ? WM_SYSKEYUP : WM_KEYUP, static_cast<uintptr_t>(vk), KeyDataFromQt(*e, vk, true));
   if (sys) return false;
   e->accept();
   return true;
@@ -225,12 +223,12 @@ void EndShownComposition(TWinControl* control, Composition& c, const QPointer<QW
   RefreshOverlay(control, c);
   if (c.Started) {
     c.Started = false;
-    if (Alive(widget)) control->Perform(WM_IME_ENDCOMPOSITION, 0, 0);
+    if (Alive(widget)) InputOf(control).Send(WM_IME_ENDCOMPOSITION, 0, 0);
   }
 }
 
 bool InputMethod(TWinControl* control, QInputMethodEvent* e) {
-  QPointer<QWidget> widget = control->GetWidget();
+  QPointer<QWidget> widget = InputOf(control).TargetWidget();
   // The control may be left by the messages below; work on copies.
   const QString commit = e->commitString();
   const QString preedit = e->preeditString();
@@ -241,7 +239,7 @@ bool InputMethod(TWinControl* control, QInputMethodEvent* e) {
     Composition& c = Compositions()[control];
     if (c.Started) return;
     c.Started = true;
-    control->Perform(WM_IME_STARTCOMPOSITION, 0, 0);
+    InputOf(control).Send(WM_IME_STARTCOMPOSITION, 0, 0);
   };
 
   if (!commit.isEmpty()) {
@@ -258,7 +256,7 @@ bool InputMethod(TWinControl* control, QInputMethodEvent* e) {
     uintptr_t first = bytes.empty() ? 0 : static_cast<unsigned char>(bytes[0]);
     if (cp932::CharLength(bytes, 0) == 2) first = (first << 8) | static_cast<unsigned char>(bytes[1]);
     ImmSetResultString(control, bytes);
-    control->Perform(WM_IME_COMPOSITION, first, GCS_RESULTSTR);
+    InputOf(control).Send(WM_IME_COMPOSITION, first, GCS_RESULTSTR);
     if (!Alive(widget)) return true;
     ImmClearResultString(control);
   }
@@ -286,7 +284,7 @@ bool InputMethod(TWinControl* control, QInputMethodEvent* e) {
   RefreshOverlay(control, c);
   start();
   if (!Alive(widget)) return true;
-  control->Perform(WM_IME_COMPOSITION, 0, GCS_COMPSTR | GCS_CURSORPOS);
+  InputOf(control).Send(WM_IME_COMPOSITION, 0, GCS_COMPSTR | GCS_CURSORPOS);
   if (Alive(widget)) QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
   return true;
 }
@@ -310,7 +308,7 @@ bool InputMethodQuery(TWinControl* control, QInputMethodQueryEvent* q) {
       case Qt::ImTextBeforeCursor:
       case Qt::ImTextAfterCursor: v = QString(); break;
       case Qt::ImHints: v = static_cast<int>(Qt::ImhMultiLine); break;
-      case Qt::ImInputItemClipRectangle: v = QRectF(control->GetImpl()->Client); break;
+      case Qt::ImInputItemClipRectangle: v = QRectF(InputOf(control).ClientArea()); break;
       default: break;
     }
     q->setValue(query, v);
@@ -495,7 +493,7 @@ bool TranslateKeyboardEvent(TWinControl* control, QEvent* event) {
         EndInputMethodComposition(control, true);
       return false;
     case QEvent::FocusIn:
-      if (QWidget* w = control->GetWidget()) w->setAttribute(Qt::WA_InputMethodEnabled, WantsInputMethod(control));
+      if (QWidget* w = InputOf(control).TargetWidget()) w->setAttribute(Qt::WA_InputMethodEnabled, WantsInputMethod(control));
       return false;
     case QEvent::FocusOut: {
       for (int vk : HeldKeys()) NoteKeyUp(vk);
@@ -503,7 +501,7 @@ bool TranslateKeyboardEvent(TWinControl* control, QEvent* event) {
       // The toolkit commits a composition before the focus moves; whatever
       // is still on show goes.
       if (Composition* c = FindComposition(control); c && (c->Started || !c->Preedit.isEmpty()))
-        EndShownComposition(control, *c, control->GetWidget());
+        EndShownComposition(control, *c, InputOf(control).TargetWidget());
       return false;
     }
     default:
@@ -549,10 +547,10 @@ void KeyboardDefaultHandler(TWinControl* control, TMessage& m) {
             std::max(0L, ImmGetCompositionStringA(imc, GCS_RESULTSTR, result.data(), static_cast<unsigned>(n)))));
       }
       ImmReleaseContext(control, imc);
-      QPointer<QWidget> widget = control->GetWidget();
+      QPointer<QWidget> widget = InputOf(control).TargetWidget();
       for (unsigned char b : result) {
         if (!Alive(widget)) break;
-        control->Perform(WM_CHAR, b, 1);
+        InputOf(control).Send(WM_CHAR, b, 1);
       }
       return;
     }
@@ -611,14 +609,14 @@ void PaintPreeditOverlay(TWinControl* control, QPainter& p, const QPoint& origin
 void InputMethodCaretMoved(TWinControl* control) {
   if (!control) return;
   if (Composition* c = FindComposition(control); c && !c->Preedit.isEmpty()) RefreshOverlay(control, *c);
-  QWidget* w = control->GetWidget();
+  QWidget* w = InputOf(control).TargetWidget();
   if (w && QGuiApplication::instance() && QApplication::focusWidget() == w)
     QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImAnchorRectangle);
 }
 
 void EndInputMethodComposition(TWinControl* control, bool commit) {
   if (!control) return;
-  QPointer<QWidget> widget = control->GetWidget();
+  QPointer<QWidget> widget = InputOf(control).TargetWidget();
   const bool focused = widget && QGuiApplication::instance() && QApplication::focusWidget() == widget.data();
   // An input method commits through an input-method event of its own.
   if (commit && focused) QGuiApplication::inputMethod()->commit();

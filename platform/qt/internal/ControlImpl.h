@@ -10,6 +10,7 @@
 
 #include "platform/qt/Controls.h"
 #include "platform/qt/ScrollBars.h"
+#include "platform/qt/internal/ControlInput.h"
 
 // The widget of a TWinControl: every event goes through the control's
 // TranslateEvent first.
@@ -35,9 +36,16 @@ class TScrollBarWidget : public QScrollBar {
   void wheelEvent(QWheelEvent* e) override;
 };
 
-struct TWinControl::Impl {
+struct TWinControl::Impl final : TControlInput {
   explicit Impl(TWinControl* self) : Self(self) {}
   TWinControl* Self;
+
+  intptr_t Send(unsigned msg, uintptr_t wParam, intptr_t lParam) override;
+  QWidget* TargetWidget() const override { return Widget.data(); }
+  QRect ClientArea() const override { return Client; }
+  void RefreshClient(const QRect& clientRect) override { UpdateClient(clientRect); }
+  void CaretMoved() override;
+  void EndComposition(bool commit) override;
   QPointer<TControlWidget> Widget;
 
   // Client area in widget coordinates (frame and visible bars excluded).
@@ -79,12 +87,6 @@ struct TWinControl::Impl {
 // brings a bar widget in line with its Win32 state.
 TScrollBarWidget* EnsureScrollBar(TWinControl* control, int bar);
 void SyncScrollBarWidget(TWinControl::Impl& impl, int bar);
-
-// The caret's part in painting a control and in its destruction.
-void PaintCaretOverlay(TWinControl* control, QPainter& painter, const QPoint& clientOrigin);
-void CaretOwnerDestroyed(TWinControl* control);
-// ScrollWindow moves a caret that lies in the scrolled area along with it.
-void CaretScrolled(TWinControl* control, const QRect& area, int dx, int dy);
 
 // Lays out a control's client and bars again (after a bar is shown or hidden).
 struct TScrollBarsAccess {
