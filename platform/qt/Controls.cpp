@@ -477,87 +477,98 @@ void TWinControl::UpdateGeometry() {
 }
 
 bool TWinControl::TranslateEvent(QEvent* event) {
-  Impl& d = *FImpl;
   try {
     // Keys, characters and the input method (KeyInput.cpp).
     if (TranslateKeyboardEvent(this, event)) return true;
     // The mouse, entering and leaving, the pop-up menu (MouseInput.cpp).
     if (TranslateMouseEvent(this, event)) return true;
-    switch (event->type()) {
-      case QEvent::Resize: {
-        QSize s = static_cast<QResizeEvent*>(event)->size();
-        if (s.width() != FWidth || s.height() != FHeight) {
-          FWidth = s.width();
-          FHeight = s.height();
-          UpdateGeometry();
-          if (FParent) FParent->AlignControls();
-        }
-        return false;
-      }
-      case QEvent::Move: {
-        if (d.Widget) {
-          FLeft = d.Widget->x();
-          FTop = d.Widget->y();
-        }
-        return false;
-      }
-      case QEvent::Show:
-        d.NcDirty = true;
-        Invalidate();
-        return false;
-      case QEvent::FocusIn:
-        Perform(WM_SETFOCUS, 0, 0);
-        return false;
-      case QEvent::FocusOut:
-        Perform(WM_KILLFOCUS, 0, 0);
-        return false;
-      case QEvent::Paint: {
-        if (!d.Invalid.isEmpty() || d.NcDirty) {
-          if (d.Invalid.isEmpty()) {
-            d.NcDirty = false;
-            Perform(WM_NCPAINT, 1, 0);
-          } else {
-            Update();
-          }
-        }
-        QPainter p(d.Widget);
-        QRect full = d.Widget->rect();
-        QColor face = ToQColor(clBtnFace);
-        // Frame and the corner between two bars.
-        if (d.Frame > 0) {
-          QRegion frame(full);
-          frame -= full.adjusted(d.Frame, d.Frame, -d.Frame, -d.Frame);
-          for (const QRect& r : frame) p.fillRect(r, face);
-          if (FBevelKind != bkNone) {
-            p.setPen(ToQColor(clBtnShadow));
-            p.drawRect(full.adjusted(0, 0, -1, -1));
-          }
-        }
-        QRect inner = full.adjusted(d.Frame, d.Frame, -d.Frame, -d.Frame);
-        QRegion rest(inner);
-        rest -= d.Client;
-        for (int b = 0; b < 2; ++b)
-          if (d.Bars[b].Visible && d.Bars[b].Widget) rest -= d.Bars[b].Widget->geometry();
-        for (const QRect& r : rest) p.fillRect(r, face);
-        if (d.HasImage) {
-          p.drawImage(d.Client.topLeft(), d.Image);
-        } else {
-          p.fillRect(d.Client, ToQColor(FColor));
-        }
-        p.setClipRect(d.Client);
-        PaintCaretOverlay(this, p, d.Client.topLeft());
-        PaintPreeditOverlay(this, p, d.Client.topLeft());
-        d.PendingUpdate = QRect();
-        return true;
-      }
-      // The mouse joins here as later parts of the program need it.
-      default:
-        return false;
-    }
+    return FImpl->WindowEvent(event);
   } catch (...) {
     Application->HandleException(this);
     return true;
   }
+}
+
+bool TWinControl::Impl::WindowEvent(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Resize:
+      Resized(static_cast<QResizeEvent*>(event)->size());
+      return false;
+    case QEvent::Move:
+      if (Widget) {
+        Self->FLeft = Widget->x();
+        Self->FTop = Widget->y();
+      }
+      return false;
+    case QEvent::Show:
+      NcDirty = true;
+      Self->Invalidate();
+      return false;
+    case QEvent::FocusIn:
+      Self->Perform(WM_SETFOCUS, 0, 0);
+      return false;
+    case QEvent::FocusOut:
+      Self->Perform(WM_KILLFOCUS, 0, 0);
+      return false;
+    case QEvent::Paint:
+      PaintWidget();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TWinControl::Impl::Resized(const QSize& size) {
+  if (size.width() == Self->FWidth && size.height() == Self->FHeight) return;
+  Self->FWidth = size.width();
+  Self->FHeight = size.height();
+  Self->UpdateGeometry();
+  if (Self->FParent) Self->FParent->AlignControls();
+}
+
+// Paints what WM_PAINT and WM_NCPAINT left to do, then shows the frame, the
+// bars' corner, the client image and the overlays of the caret and of a
+// composition.
+void TWinControl::Impl::PaintWidget() {
+  if (!Invalid.isEmpty() || NcDirty) {
+    if (Invalid.isEmpty()) {
+      NcDirty = false;
+      Self->Perform(WM_NCPAINT, 1, 0);
+    } else {
+      Self->Update();
+    }
+  }
+  QPainter p(Widget);
+  PaintFrame(p);
+  if (HasImage) {
+    p.drawImage(Client.topLeft(), Image);
+  } else {
+    p.fillRect(Client, ToQColor(Self->FColor));
+  }
+  p.setClipRect(Client);
+  PaintCaretOverlay(Self, p, Client.topLeft());
+  PaintPreeditOverlay(Self, p, Client.topLeft());
+  PendingUpdate = QRect();
+}
+
+// The border, and whatever lies between it and the client besides the bars.
+void TWinControl::Impl::PaintFrame(QPainter& p) {
+  const QRect full = Widget->rect();
+  const QColor face = ToQColor(clBtnFace);
+  if (Frame > 0) {
+    QRegion frame(full);
+    frame -= full.adjusted(Frame, Frame, -Frame, -Frame);
+    for (const QRect& r : frame) p.fillRect(r, face);
+    if (Self->FBevelKind != bkNone) {
+      p.setPen(ToQColor(clBtnShadow));
+      p.drawRect(full.adjusted(0, 0, -1, -1));
+    }
+  }
+  QRegion rest(full.adjusted(Frame, Frame, -Frame, -Frame));
+  rest -= Client;
+  for (const Bar& b : Bars)
+    if (b.Visible && b.Widget) rest -= b.Widget->geometry();
+  for (const QRect& r : rest) p.fillRect(r, face);
 }
 
 // ---------------------------------------------------------------------------

@@ -321,22 +321,23 @@ bool InputMethodQuery(TWinControl* control, QInputMethodQueryEvent* q) {
 
 // ---------------------------------------------------------------------------
 
-int VirtualKeyFromQt(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
-  const bool keypad = modifiers & Qt::KeypadModifier;
-  if (key >= Qt::Key_A && key <= Qt::Key_Z) return 'A' + (key - Qt::Key_A);
-  if (key >= Qt::Key_0 && key <= Qt::Key_9) return (keypad ? VK_NUMPAD0 : '0') + (key - Qt::Key_0);
-  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return VK_F1 + (key - Qt::Key_F1);
-  if (keypad) {
-    switch (key) {
-      case Qt::Key_Asterisk: return VK_MULTIPLY;
-      case Qt::Key_Plus: return VK_ADD;
-      case Qt::Key_Minus: return VK_SUBTRACT;
-      case Qt::Key_Period: return VK_DECIMAL;
-      case Qt::Key_Comma: return VK_SEPARATOR;
-      case Qt::Key_Slash: return VK_DIVIDE;
-      default: break;
-    }
+namespace {
+// The operator keys of the numeric keypad; 0 for any other key.
+int KeypadVirtualKey(int key) {
+  switch (key) {
+    case Qt::Key_Asterisk: return VK_MULTIPLY;
+    case Qt::Key_Plus: return VK_ADD;
+    case Qt::Key_Minus: return VK_SUBTRACT;
+    case Qt::Key_Period: return VK_DECIMAL;
+    case Qt::Key_Comma: return VK_SEPARATOR;
+    case Qt::Key_Slash: return VK_DIVIDE;
+    default: return 0;
   }
+}
+
+// Keys named by what they do: editing, moving, locks and the input
+// method's own keys; 0 for any other key.
+int NamedVirtualKey(int key) {
   switch (key) {
     case Qt::Key_Backspace: return VK_BACK;
     case Qt::Key_Tab:
@@ -382,6 +383,14 @@ int VirtualKeyFromQt(int key, Qt::KeyboardModifiers modifiers, const QString& te
     case Qt::Key_Menu: return VK_APPS;
     case Qt::Key_NumLock: return VK_NUMLOCK;
     case Qt::Key_ScrollLock: return VK_SCROLL;
+    default: return 0;
+  }
+}
+
+// Character keys other than letters and digits, by the key of a US keyboard
+// that types them; 0 for any other key.
+int PunctuationVirtualKey(int key) {
+  switch (key) {
     // Shifted digits of a US keyboard.
     case Qt::Key_ParenRight: return '0';
     case Qt::Key_Exclam: return '1';
@@ -417,8 +426,21 @@ int VirtualKeyFromQt(int key, Qt::KeyboardModifiers modifiers, const QString& te
     case Qt::Key_BraceRight: return VK_OEM_6;
     case Qt::Key_Apostrophe:
     case Qt::Key_QuoteDbl: return VK_OEM_7;
-    default: break;
+    default: return 0;
   }
+}
+}  // namespace
+
+int VirtualKeyFromQt(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+  const bool keypad = modifiers & Qt::KeypadModifier;
+  if (key >= Qt::Key_A && key <= Qt::Key_Z) return 'A' + (key - Qt::Key_A);
+  if (key >= Qt::Key_0 && key <= Qt::Key_9) return (keypad ? VK_NUMPAD0 : '0') + (key - Qt::Key_0);
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return VK_F1 + (key - Qt::Key_F1);
+  if (keypad) {
+    if (int vk = KeypadVirtualKey(key)) return vk;
+  }
+  if (int vk = NamedVirtualKey(key)) return vk;
+  if (int vk = PunctuationVirtualKey(key)) return vk;
   // Any other key that types a character (a letter of another alphabet, a
   // key of a national layout).
   if (!text.isEmpty() && text[0].unicode() >= 0x20 && text[0].unicode() != 0x7F) return VK_OEM_8;

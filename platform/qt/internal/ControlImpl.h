@@ -78,6 +78,12 @@ struct TWinControl::Impl final : TControlInput {
     bool UserAction = false;  // a mouse action on the bar is in progress
   } Bars[2];  // [SB_HORZ], [SB_VERT]
 
+  // The widget's own events (size, place, showing, focus, painting).
+  bool WindowEvent(QEvent* event);
+  void Resized(const QSize& size);
+  void PaintWidget();
+  void PaintFrame(QPainter& p);
+
   // Screen refresh of a client rectangle.
   void UpdateClient(const QRect& clientRect);
   void UpdateClient() { UpdateClient(QRect(0, 0, Client.width(), Client.height())); }
