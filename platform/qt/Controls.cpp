@@ -175,12 +175,6 @@ void TWinControl::Impl::CaretMoved() { InputMethodCaretMoved(Self); }
 
 void TWinControl::Impl::EndComposition(bool commit) { EndInputMethodComposition(Self, commit); }
 
-TControlInput& InputOf(TWinControl* control) { return *control->GetImpl(); }
-
-bool HasLiveControl(QWidget* widget) {
-  auto* w = dynamic_cast<TControlWidget*>(widget);
-  return w && w->Owner;
-}
 
 void TWinControl::Impl::UpdateClient(const QRect& clientRect) {
   if (!Widget) return;
@@ -193,7 +187,8 @@ void TWinControl::Impl::UpdateClient(const QRect& clientRect) {
   Widget->update(PendingUpdate.translated(Client.topLeft()));
 }
 
-TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner), FImpl(std::make_unique<Impl>(this)) {
+TWinControl::TWinControl(TComponent* AOwner)
+    : TControl(AOwner), FImpl(std::make_unique<Impl>(this)), FInput(FImpl.get()) {
   auto* w = new TControlWidget(this, nullptr);
   w->setAttribute(Qt::WA_OpaquePaintEvent);
   w->setAttribute(Qt::WA_NoSystemBackground);

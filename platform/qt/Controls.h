@@ -25,6 +25,7 @@ class QWidget;
 class QMenu;
 class QEvent;
 class TWinControl;
+class TControlInput;
 
 // A window handle is the windowed control itself.
 using HWND = TWinControl*;
@@ -277,9 +278,11 @@ class TWinControl : public TControl {
   bool TranslateEvent(QEvent* event);
 
   // Platform side: scroll bar, caret and paint plumbing (ScrollBars.cpp,
-  // Caret.cpp, Controls.cpp).
+  // Caret.cpp, Controls.cpp), and the control as the input translators see
+  // it (platform/qt/internal/ControlInput.h).
   struct Impl;
   Impl* GetImpl() const { return FImpl.get(); }
+  TControlInput& Input() const { return *FInput; }
 
  protected:
   void DefaultHandler(TMessage& Message) override;
@@ -295,6 +298,7 @@ class TWinControl : public TControl {
   void RemoveControl(TControl* c);
   void UpdateGeometry();  // lays out bars and client; sends WM_SIZE on change
   std::unique_ptr<Impl> FImpl;
+  TControlInput* FInput;  // FImpl, seen through its inward interface
   std::vector<TControl*> FControls;
   TImeMode FImeMode = imDontCare;
   AnsiString FImeName;

@@ -12,17 +12,6 @@
 #include "platform/qt/ScrollBars.h"
 #include "platform/qt/internal/ControlInput.h"
 
-// The widget of a TWinControl: every event goes through the control's
-// TranslateEvent first.
-class TControlWidget : public QWidget {
- public:
-  TControlWidget(TWinControl* owner, QWidget* parent) : QWidget(parent), Owner(owner) {}
-  TWinControl* Owner;  // null once the control is being destroyed
-
- protected:
-  bool event(QEvent* e) override;
-};
-
 // One of a control's two window scroll bars.
 class TScrollBarWidget : public QScrollBar {
  public:

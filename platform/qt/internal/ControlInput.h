@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QRect>
+#include <QWidget>
 #include <cstdint>
 
 #include "platform/qt/Controls.h"
@@ -39,10 +40,25 @@ class TControlInput {
   ~TControlInput() = default;
 };
 
-TControlInput& InputOf(TWinControl* control);
+// The widget of a TWinControl: every event goes through the control's
+// TranslateEvent first.
+class TControlWidget : public QWidget {
+ public:
+  TControlWidget(TWinControl* owner, QWidget* parent) : QWidget(parent), Owner(owner) {}
+  TWinControl* Owner;  // null once the control is being destroyed
+
+ protected:
+  bool event(QEvent* e) override;
+};
+
+inline TControlInput& InputOf(TWinControl* control) { return control->Input(); }
+
 // True while the widget belongs to a control that still exists (a message
 // handler may have destroyed it).
-bool HasLiveControl(QWidget* widget);
+inline bool HasLiveControl(QWidget* widget) {
+  auto* w = dynamic_cast<TControlWidget*>(widget);
+  return w && w->Owner;
+}
 
 // ---------------------------------------------------------------------------
 // The caret's hooks, called by the control and its scroll bars.
