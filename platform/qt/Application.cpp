@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
-#include <QScreen>
 #include <cstdio>
 
 #include "platform/qt/internal/ControlImpl.h"
@@ -71,16 +70,6 @@ void TScreen::SetCursor(TCursor c) {
   } else {
     QGuiApplication::changeOverrideCursor(CursorFor(c));
   }
-}
-
-int TScreen::GetWidth() const {
-  QScreen* s = QGuiApplication::primaryScreen();
-  return s ? s->geometry().width() : 0;
-}
-
-int TScreen::GetHeight() const {
-  QScreen* s = QGuiApplication::primaryScreen();
-  return s ? s->geometry().height() : 0;
 }
 
 TApplication::TApplication() : TComponent(nullptr) {}

@@ -99,13 +99,6 @@ bool SetCaretPos(int x, int y) {
   return true;
 }
 
-bool GetCaretPos(TPoint* p) {
-  if (!p) return false;
-  const CaretData& c = Caret();
-  *p = TPoint(c.pos.x(), c.pos.y());
-  return true;
-}
-
 bool ShowCaret(HWND wnd) {
   CaretData& c = Caret();
   if (!c.exists || (wnd && wnd != c.owner)) return false;

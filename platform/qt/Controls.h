@@ -402,8 +402,6 @@ class TScreen : public TComponent {
   };
   TCursorTable Cursors;
 
-  int GetWidth() const;
-  int GetHeight() const;
 
  private:
   TCursor FCursor = crDefault;
