@@ -40,7 +40,6 @@ class TIniFile {
   // the end of its section when missing) and rewrites the file. On failure
   // the file is untouched and EIniFileException is thrown.
   void WriteString(const std::string& Section, const std::string& Ident, const std::string& Value);
-  void WriteInteger(const std::string& Section, const std::string& Ident, int Value);
   void WriteBool(const std::string& Section, const std::string& Ident, bool Value);
 
   // The value parser of ReadInteger, exposed for reuse: true and the number
