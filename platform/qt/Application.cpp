@@ -19,26 +19,10 @@ void InitControls() {
 
 QCursor CursorFor(TCursor c) {
   switch (c) {
-    case crNone: return QCursor(Qt::BlankCursor);
-    case crCross: return QCursor(Qt::CrossCursor);
     case crIBeam: return QCursor(Qt::IBeamCursor);
-    case crSize: return QCursor(Qt::SizeAllCursor);
-    case crSizeNESW: return QCursor(Qt::SizeBDiagCursor);
-    case crSizeNS: return QCursor(Qt::SizeVerCursor);
-    case crSizeNWSE: return QCursor(Qt::SizeFDiagCursor);
     case crSizeWE: return QCursor(Qt::SizeHorCursor);
-    case crUpArrow: return QCursor(Qt::UpArrowCursor);
     case crHourGlass: return QCursor(Qt::WaitCursor);
-    case crDrag:
-    case crMultiDrag: return QCursor(Qt::DragCopyCursor);
-    case crNoDrop:
-    case crNo: return QCursor(Qt::ForbiddenCursor);
-    case crHSplit: return QCursor(Qt::SplitHCursor);
-    case crVSplit: return QCursor(Qt::SplitVCursor);
-    case crSQLWait:
-    case crAppStart: return QCursor(Qt::BusyCursor);
-    case crHelp: return QCursor(Qt::WhatsThisCursor);
-    case crHandPoint: return QCursor(Qt::PointingHandCursor);
+    case crDrag: return QCursor(Qt::DragCopyCursor);
     default: break;
   }
   if (c > 0 && Screen) {

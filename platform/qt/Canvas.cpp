@@ -228,18 +228,7 @@ int TCanvas::TextHeight(const AnsiString&) { return CanvasText::Metrics(*this).t
 int TCanvas::TextWidth(const AnsiString& text) { return static_cast<int>(text.size()) * CellWidth(); }
 
 namespace {
-Qt::BrushStyle ToQtBrushStyle(TBrushStyle s) {
-  switch (s) {
-    case bsHorizontal: return Qt::HorPattern;
-    case bsVertical: return Qt::VerPattern;
-    case bsFDiagonal: return Qt::FDiagPattern;
-    case bsBDiagonal: return Qt::BDiagPattern;
-    case bsCross: return Qt::CrossPattern;
-    case bsDiagCross: return Qt::DiagCrossPattern;
-    case bsClear: return Qt::NoBrush;
-    default: return Qt::SolidPattern;
-  }
-}
+Qt::BrushStyle ToQtBrushStyle(TBrushStyle s) { return s == bsClear ? Qt::NoBrush : Qt::SolidPattern; }
 
 // Applies a pen mode to one pixel.
 inline void PlotPixel(QImage& img, int x, int y, TPenMode mode, QRgb pen) {
@@ -250,14 +239,9 @@ inline void PlotPixel(QImage& img, int x, int y, TPenMode mode, QRgb pen) {
   QRgb r;
   switch (mode) {
     case pmNop: return;
-    case pmBlack: r = 0; break;
-    case pmWhite: r = 0xFFFFFF; break;
     case pmNot: r = ~d; break;
     case pmXor: r = d ^ s; break;
     case pmNotXor: r = ~(d ^ s); break;
-    case pmNotCopy: r = ~s; break;
-    case pmMerge: r = d | s; break;
-    case pmMask: r = d & s; break;
     default: r = s; break;
   }
   line[x] = 0xFF000000 | (r & 0xFFFFFF);

@@ -108,7 +108,7 @@ class TFont : public TPersistent {
 // ---------------------------------------------------------------------------
 // Brushes and pens.
 
-enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+enum TBrushStyle { bsSolid, bsClear };
 
 class TBrush : public TPersistent {
  public:
@@ -124,13 +124,9 @@ class TBrush : public TPersistent {
   TBrushStyle FStyle = bsSolid;
 };
 
-// Only pmCopy, pmNot (invert the destination), pmXor, pmNotXor and pmNop draw
-// differently; the other modes draw as pmCopy.
-enum TPenMode {
-  pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-  pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
-};
-enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+// pmNot inverts the destination; pmNop leaves it.
+enum TPenMode { pmNop, pmNot, pmCopy, pmXor, pmNotXor };
+enum TPenStyle { psSolid, psClear };
 
 class TPen : public TPersistent {
  public:
@@ -289,26 +285,10 @@ void AddResourcePrefix(const AnsiString& prefix);
 
 using TCursor = int16_t;
 inline constexpr TCursor crDefault = 0;
-inline constexpr TCursor crNone = -1;
-inline constexpr TCursor crCross = -3;
 inline constexpr TCursor crIBeam = -4;
-inline constexpr TCursor crSize = -22;
-inline constexpr TCursor crSizeNESW = -6;
-inline constexpr TCursor crSizeNS = -7;
-inline constexpr TCursor crSizeNWSE = -8;
 inline constexpr TCursor crSizeWE = -9;
-inline constexpr TCursor crUpArrow = -10;
 inline constexpr TCursor crHourGlass = -11;
 inline constexpr TCursor crDrag = -12;
-inline constexpr TCursor crNoDrop = -13;
-inline constexpr TCursor crHSplit = -14;
-inline constexpr TCursor crVSplit = -15;
-inline constexpr TCursor crMultiDrag = -16;
-inline constexpr TCursor crSQLWait = -17;
-inline constexpr TCursor crNo = -18;
-inline constexpr TCursor crAppStart = -19;
-inline constexpr TCursor crHelp = -20;
-inline constexpr TCursor crHandPoint = -21;
 
 // A cursor shape made by LoadCursor; cursors live for the whole program.
 struct TCursorShape;
