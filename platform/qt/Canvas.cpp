@@ -302,30 +302,6 @@ void TCanvas::FillRect(const TRect& r) {
   Painted(r);
 }
 
-void TCanvas::Rectangle(int l, int t, int r, int b) {
-  if (!FImage || FImage->isNull()) return;
-  if (r < l) std::swap(l, r);
-  if (b < t) std::swap(t, b);
-  if (Brush->GetStyle() != bsClear && r - l > 2 && b - t > 2) {
-    QPainter p(FImage);
-    p.fillRect(QRect(l + 1, t + 1, r - l - 2, b - t - 2),
-               QBrush(ToQColor(Brush->GetColor()), ToQtBrushStyle(Brush->GetStyle())));
-  }
-  if (Pen->GetStyle() != psClear && r > l && b > t) {
-    QRgb pen = ToQRgb(Pen->GetColor());
-    TPenMode mode = Pen->GetMode();
-    for (int x = l; x < r; ++x) {
-      PlotPixel(*FImage, x, t, mode, pen);
-      if (b - 1 != t) PlotPixel(*FImage, x, b - 1, mode, pen);
-    }
-    for (int y = t + 1; y < b - 1; ++y) {
-      PlotPixel(*FImage, l, y, mode, pen);
-      if (r - 1 != l) PlotPixel(*FImage, r - 1, y, mode, pen);
-    }
-  }
-  Painted(TRect(l, t, r, b));
-}
-
 void TCanvas::TextOut(int x, int y, const AnsiString& text) {
   ExtTextOut(x, y, 0, nullptr, text.data(), static_cast<int>(text.size()), nullptr);
   FPenPos = TPoint(x + TextWidth(text), y);

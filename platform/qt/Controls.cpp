@@ -79,19 +79,6 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   FHeight = std::max(0, height);
 }
 
-TPoint TControl::ClientToScreen(const TPoint& p) const {
-  if (FParent) return FParent->ClientToScreen(TPoint(p.x + FLeft, p.y + FTop));
-  return p;
-}
-
-TPoint TControl::ScreenToClient(const TPoint& p) const {
-  if (FParent) {
-    TPoint q = FParent->ScreenToClient(p);
-    return TPoint(q.x - FLeft, q.y - FTop);
-  }
-  return p;
-}
-
 void TControl::SetParent(TWinControl* parent) {
   if (parent == FParent) return;
   if (parent == this) throw EInvalidOperation("コントロールを自身の親にはできません");
@@ -262,18 +249,6 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
 }
 
 TRect TWinControl::ClientRect() const { return Rect(0, 0, FImpl->Client.width(), FImpl->Client.height()); }
-
-TPoint TWinControl::ClientToScreen(const TPoint& p) const {
-  if (!FImpl->Widget) return p;
-  QPoint g = FImpl->Widget->mapToGlobal(QPoint(p.x, p.y) + FImpl->Client.topLeft());
-  return TPoint(g.x(), g.y());
-}
-
-TPoint TWinControl::ScreenToClient(const TPoint& p) const {
-  if (!FImpl->Widget) return p;
-  QPoint l = FImpl->Widget->mapFromGlobal(QPoint(p.x, p.y)) - FImpl->Client.topLeft();
-  return TPoint(l.x(), l.y());
-}
 
 void TWinControl::SetVisible(bool v) {
   TControl::SetVisible(v);

@@ -89,8 +89,6 @@ class TControl : public TComponent {
   virtual TRect ClientRect() const { return Rect(0, 0, FWidth, FHeight); }
   int ClientWidth() const { return ClientRect().Right; }
   int ClientHeight() const { return ClientRect().Bottom; }
-  virtual TPoint ClientToScreen(const TPoint& p) const;
-  virtual TPoint ScreenToClient(const TPoint& p) const;
 
   virtual void SetParent(TWinControl* parent);
 
@@ -226,8 +224,6 @@ class TWinControl : public TControl {
   void SetBounds(int left, int top, int width, int height) override;
   // The client area excludes the visible scroll bars and the border.
   TRect ClientRect() const override;
-  TPoint ClientToScreen(const TPoint& p) const override;
-  TPoint ScreenToClient(const TPoint& p) const override;
   void SetVisible(bool v) override;
   void SetEnabled(bool v) override;
   void SetCursor(TCursor c) override;

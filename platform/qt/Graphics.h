@@ -185,8 +185,6 @@ class TCanvas : public TPersistent {
   void LineTo(int x, int y);
 
   void FillRect(const TRect& r);   // with the brush
-  void Rectangle(int l, int t, int r, int b);  // pen outline, brush inside
-  void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
 
   void TextOut(int x, int y, const AnsiString& text);
   // As ExtTextOutA: ETO_OPAQUE fills *rect with the brush colour, ETO_CLIPPED
