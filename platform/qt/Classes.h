@@ -252,11 +252,7 @@ inline constexpr unsigned short fmCreate = 0xFFFF;
 inline constexpr unsigned short fmOpenRead = 0x0000;
 inline constexpr unsigned short fmOpenWrite = 0x0001;
 inline constexpr unsigned short fmOpenReadWrite = 0x0002;
-inline constexpr unsigned short fmShareCompat = 0x0000;
-inline constexpr unsigned short fmShareExclusive = 0x0010;
 inline constexpr unsigned short fmShareDenyWrite = 0x0020;
-inline constexpr unsigned short fmShareDenyRead = 0x0030;
-inline constexpr unsigned short fmShareDenyNone = 0x0040;
 
 // A stream over an open file descriptor (not closed by this class).
 class THandleStream : public TStream {

@@ -53,7 +53,6 @@ inline constexpr unsigned WM_COPY = 0x0301;
 inline constexpr unsigned WM_PASTE = 0x0302;
 inline constexpr unsigned WM_CLEAR = 0x0303;
 inline constexpr unsigned WM_UNDO = 0x0304;
-inline constexpr unsigned WM_USER = 0x0400;
 
 // The class library's control messages.
 inline constexpr unsigned CM_BASE = 0xB000;
