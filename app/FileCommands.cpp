@@ -56,7 +56,7 @@ void TForm1::FileOpen1Execute(QObject*) {
       // The file is read once: a failure leaves both panes as they were, and
       // the edit pane takes the rows the reference pane read.
       AFEdit1->LoadFromFile(name, TConvMode());
-      TMemoryStream text;
+      TStringStream text;
       AFEdit1->SaveToStream(&text, TConvMode());
       text.SetPosition(0);
       AFEdit2->LoadFromStream(&text, TConvMode());
