@@ -26,13 +26,6 @@
 
 namespace {
 
-bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
-
 void PumpFor(int ms) { PumpUntil([] { return false; }, ms); }
 
 bool HasJapanese(const QString& text) {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <functional>
 
 #include "platform/qt/Controls.h"
 
@@ -15,4 +17,13 @@ inline QApplication& TestApp() {
   }
   InitControls();
   return *static_cast<QApplication*>(QApplication::instance());
+}
+
+// Runs the event loop until 'done' holds or 'ms' milliseconds have passed;
+// whether it holds.
+inline bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
+  QElapsedTimer t;
+  t.start();
+  while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  return done();
 }

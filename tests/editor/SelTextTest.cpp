@@ -203,14 +203,16 @@ TEST_F(SelTextTest, CutAcrossRowsJoinsThem) {
   EXPECT_EQ(Rows(), (RowList{"abc\r", "def\r", "ghi\r", ""}));
 }
 
+// Rows first to last selected in the margin, and the rows an action leaves.
+struct RowRangeCase {
+  const char* name;
+  RowList rows;
+  int first, last;
+  RowList expected;
+};
+
 TEST_F(SelTextTest, RowDeletionKeepsOneRow) {
-  struct Case {
-    const char* name;
-    RowList rows;
-    int first, last;
-    RowList left;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<RowRangeCase> cases = {
       {"middle rows", {"a\r", "b\r", "c\r", ""}, 1, 2, {"a\r", ""}},
       {"up to the last row", {"a\r", "b\r", "c"}, 1, 2, {"a\r", ""}},
       {"every row", {"a\r", "b\r", ""}, 0, 2, {""}},
@@ -218,11 +220,11 @@ TEST_F(SelTextTest, RowDeletionKeepsOneRow) {
       // A selection left reaching past the text is cut to the text.
       {"past the last row", {"a\r", "b\r", ""}, 1, 9, {"a\r", ""}},
   };
-  for (const Case& c : cases) {
+  for (const RowRangeCase& c : cases) {
     SetRows(c.rows);
     SelectRows(c.first, c.last);
     edit->SelectAreaDel();
-    EXPECT_EQ(Rows(), c.left) << c.name;
+    EXPECT_EQ(Rows(), c.expected) << c.name;
     EXPECT_FALSE(edit->FSelArea->isRowAble()) << c.name;
     EXPECT_GE(edit->GetLinesCount(), 1) << c.name;
   }
@@ -336,13 +338,7 @@ TEST_F(SelTextTest, LeadingBlanksToIndentIsOneUndoStep) {
 // Rows selected in the margin leave the caret at the start of the row after
 // them; text typed or pasted then takes the rows' place.
 TEST_F(SelTextTest, TextReplacesRowsSelectedInTheMargin) {
-  struct Case {
-    const char* name;
-    RowList rows;
-    int first, last;
-    RowList expected;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<RowRangeCase> cases = {
       {"last row", {"a\r", "bc"}, 1, 1, {"a\r", "x"}},
       {"last two rows", {"a\r", "b\r", "c"}, 1, 2, {"a\r", "x"}},
       {"every row", {"a\r", "bc"}, 0, 1, {"x"}},
@@ -358,7 +354,7 @@ TEST_F(SelTextTest, TextReplacesRowsSelectedInTheMargin) {
       {"set as selection text", [this] { edit->SetSelText("x"); }},
   };
   for (const auto& [how, input] : inputs) {
-    for (const Case& c : cases) {
+    for (const RowRangeCase& c : cases) {
       SetRows(c.rows);
       SelectRows(c.first, c.last);
       edit->FCaret = TPoint(0, c.last + 1);

@@ -313,15 +313,6 @@ TEST_F(MouseInput, CaptureRecordsTheWindowWithoutGrabbing) {
 // ---------------------------------------------------------------------------
 // The repeater behind the auto-scroll of drags.
 
-namespace {
-bool PumpUntil(const std::function<bool()>& done, int ms = 3000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
-  return done();
-}
-}  // namespace
-
 TEST_F(MouseInput, RepeaterRunsUntilTheStepEndsIt) {
   TMouseRepeater repeater;
   int steps = 0;
