@@ -53,8 +53,9 @@ void TForm1::FileOpen1Execute(QObject*) {
     if (!FileExists(name)) {
       ShowMessage(this, FileNameToQt(name) + QString::fromUtf8("は存在しません"));
     } else {
+      // The file is read once: the edit pane shares the reference pane's rows.
       AFEdit1->LoadFromFile(name, TConvMode());
-      AFEdit2->LoadFromFile(name, TConvMode());
+      AFEdit2->LoadFromEdit(AFEdit1);
       // Named only once both panes hold the file.
       InputFileName = name;
       ShowInputOutputCaption();

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "platform/qt/Classes.h"
 #include "platform/qt/Graphics.h"
@@ -118,6 +120,7 @@ class TOwningAttrList : public TList {
   void Insert(int i, const Item& item);
 
  protected:
+  virtual Item* NewItem(const Item& init) { return new Item(init); }
   virtual void FreeItem(Item* item) { delete item; }
   // A slot removed by the base list's own Delete or SetCount still frees its
   // record.
@@ -157,6 +160,33 @@ class TBlkAttrList : public TOwningAttrList<TBlkAttrListItem> {
   TBlkAttrDeleteEvent FOnDelete;
 };
 
+// Storage of row records: blocks of records, so that a record costs its own
+// size and the records of neighbouring rows lie together. A freed record is
+// kept for reuse; the blocks go back when every record is freed (Release).
+class TAttrItemPool {
+ public:
+  TAttrItemPool() = default;
+  ~TAttrItemPool() { Release(); }
+  TAttrItemPool(const TAttrItemPool&) = delete;
+  TAttrItemPool& operator=(const TAttrItemPool&) = delete;
+
+  TAttrListItem* New(const TAttrListItem& init);
+  void Free(TAttrListItem* item) noexcept;
+  // Gives every block back; no record of the pool may be in use.
+  void Release() noexcept;
+
+ private:
+  union Cell {
+    Cell* Next;  // while the cell is free
+    unsigned char Bytes[sizeof(TAttrListItem)];
+  };
+  static_assert(alignof(Cell) >= alignof(TAttrListItem));
+  std::vector<std::unique_ptr<Cell[]>> FBlocks;
+  std::size_t FLastSize = 0;  // cells of the newest block
+  std::size_t FLastUsed = 0;  // cells of it handed out at least once
+  Cell* FFree = nullptr;
+};
+
 class TAttrList : public TOwningAttrList<TAttrListItem> {
  public:
   ~TAttrList() override;
@@ -176,7 +206,11 @@ class TAttrList : public TOwningAttrList<TAttrListItem> {
   void SaveToStream(TStream* stream);
 
  protected:
+  TAttrListItem* NewItem(const TAttrListItem& init) override;
   void FreeItem(TAttrListItem* item) override;
+
+ private:
+  TAttrItemPool FPool;
 };
 
 extern template class TOwningAttrList<TColAttrListItem>;

@@ -16,8 +16,37 @@ enum TUndoAction : std::uint8_t {
   acOverWrite = 4,  // no effect on replay
 };
 
-// One recorded row change. The attribute records are copies: their ColAttrs
-// owns nothing and is never used.
+// A row's attribute record as an undo record keeps it: the fields of
+// TAttrListItem without ColAttrs, which a copy never owns. It reads back as
+// a TAttrListItem without a column list.
+struct TUndoAttr {
+  TColor TextColor = 0;
+  TColor BackColor = 0;
+  std::int16_t Indent = 0;
+  std::int16_t Reserved = 0;
+  std::int16_t WrapPos = 0;
+  TFontStyles Style;
+  std::uint8_t Changed = 0;
+
+  TUndoAttr() = default;
+  TUndoAttr(const TAttrListItem& a)  // NOLINT: implicit, a record is stored as given
+      : TextColor(a.TextColor), BackColor(a.BackColor), Indent(a.Indent), Reserved(a.Reserved),
+        WrapPos(a.WrapPos), Style(a.Style), Changed(a.Changed) {}
+  operator TAttrListItem() const {  // NOLINT: implicit
+    TAttrListItem a;
+    a.TextColor = TextColor;
+    a.BackColor = BackColor;
+    a.Indent = Indent;
+    a.Reserved = Reserved;
+    a.WrapPos = WrapPos;
+    a.Style = Style;
+    a.Changed = Changed;
+    return a;
+  }
+};
+
+// One recorded row change. The texts share their buffers with the rows they
+// came from or went to; a record takes no copy of its own.
 struct TUndoBuffItem {
   int Group = 0;  // the control's FUndoGroup when the record was made
   int Row = 0;
@@ -26,8 +55,8 @@ struct TUndoBuffItem {
   TUndoAction Action = acInsert;
   AnsiString OldText;
   AnsiString NewText;
-  TAttrListItem OldAttr;
-  TAttrListItem NewAttr;
+  TUndoAttr OldAttr;
+  TUndoAttr NewAttr;
 };
 using PUndoBuffItem = TUndoBuffItem*;
 

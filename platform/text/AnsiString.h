@@ -99,7 +99,7 @@ class AnsiString {
   const char& operator[](size_type i) const noexcept { return c_str()[i]; }
   const char& at(size_type i) const;
   const char& front() const noexcept { return c_str()[0]; }
-  const char& back() const noexcept { return c_str()[size() - 1]; }
+  const char& back() const noexcept { return Chars(FRep)[FRep->Size - 1]; }  // not empty, as std::string's
   const_iterator begin() const noexcept { return c_str(); }
   const_iterator end() const noexcept { return c_str() + size(); }
   const_iterator cbegin() const noexcept { return begin(); }
