@@ -62,7 +62,10 @@ class TColAttrList;
 // owns the list it refers to. Every copy (a caller's record, an undo record,
 // the private row clipboard, a file record) owns nothing, and any record
 // stored into a row has its ColAttrs cleared first.
-struct TAttrListItem {
+//
+// TRowAttrFields holds the fields every copy keeps; the undo records keep
+// only these.
+struct TRowAttrFields {
   TColor TextColor = 0;
   TColor BackColor = 0;
   std::int16_t Indent = 0;
@@ -70,6 +73,9 @@ struct TAttrListItem {
   std::int16_t WrapPos = 0;
   TFontStyles Style;         // bit 0 bold, 1 italic, 2 underline, 3 strike-out
   std::uint8_t Changed = 0;  // 1 = the row must be repainted
+};
+
+struct TAttrListItem : TRowAttrFields {
   TColAttrList* ColAttrs = nullptr;
 };
 

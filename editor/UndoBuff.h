@@ -16,33 +16,13 @@ enum TUndoAction : std::uint8_t {
   acOverWrite = 4,  // no effect on replay
 };
 
-// A row's attribute record as an undo record keeps it: the fields of
-// TAttrListItem without ColAttrs, which a copy never owns. It reads back as
-// a TAttrListItem without a column list.
-struct TUndoAttr {
-  TColor TextColor = 0;
-  TColor BackColor = 0;
-  std::int16_t Indent = 0;
-  std::int16_t Reserved = 0;
-  std::int16_t WrapPos = 0;
-  TFontStyles Style;
-  std::uint8_t Changed = 0;
-
+// A row's attribute record as an undo record keeps it: every field but
+// ColAttrs, which a copy never owns. It reads back as a record without a
+// column list.
+struct TUndoAttr : TRowAttrFields {
   TUndoAttr() = default;
-  TUndoAttr(const TAttrListItem& a)  // NOLINT: implicit, a record is stored as given
-      : TextColor(a.TextColor), BackColor(a.BackColor), Indent(a.Indent), Reserved(a.Reserved),
-        WrapPos(a.WrapPos), Style(a.Style), Changed(a.Changed) {}
-  operator TAttrListItem() const {  // NOLINT: implicit
-    TAttrListItem a;
-    a.TextColor = TextColor;
-    a.BackColor = BackColor;
-    a.Indent = Indent;
-    a.Reserved = Reserved;
-    a.WrapPos = WrapPos;
-    a.Style = Style;
-    a.Changed = Changed;
-    return a;
-  }
+  TUndoAttr(const TAttrListItem& a) : TRowAttrFields(a) {}  // NOLINT: implicit, a record is stored as given
+  operator TAttrListItem() const { return TAttrListItem{{*this}}; }  // NOLINT: implicit
 };
 
 // One recorded row change. The texts share their buffers with the rows they
