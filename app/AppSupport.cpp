@@ -1,6 +1,8 @@
 #include "app/AppSupport.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -111,6 +113,38 @@ void RunGuarded(QWidget* parent, const std::function<void()>& command) {
 // ---------------------------------------------------------------------------
 // File dialogs.
 
+namespace {
+
+// The completion list of a dialog's name field is a window of its own:
+// closing the dialog leaves it on show, and a folder that finishes loading
+// after the dialog closed opens it again. On show it takes every key and
+// click of the application, so the list of a closed dialog goes at once.
+void HideCompletionLists(QWidget* dialog) {
+  for (QCompleter* c : dialog->findChildren<QCompleter*>())
+    if (QWidget* list = c->popup(); list && list->isVisible()) list->hide();
+}
+
+class CompletionListGuard : public QObject {
+ public:
+  explicit CompletionListGuard(QWidget* dialog) : QObject(dialog), FDialog(dialog) {
+    for (QCompleter* c : dialog->findChildren<QCompleter*>())
+      if (QWidget* list = c->popup()) list->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    // Hidden once the show has finished, not in the middle of it.
+    if (event->type() == QEvent::Show && !FDialog->isVisible())
+      QMetaObject::invokeMethod(static_cast<QWidget*>(watched), &QWidget::hide, Qt::QueuedConnection);
+    return false;
+  }
+
+ private:
+  QWidget* FDialog;
+};
+
+}  // namespace
+
 TFileDialog::TFileDialog(QWidget* owner, Kind kind) : FOwner(owner), FKind(kind) {}
 
 TFileDialog::~TFileDialog() = default;
@@ -145,10 +179,13 @@ bool TFileDialog::Execute() {
       FDialog->setFileMode(QFileDialog::AnyFile);
       FDialog->setOption(QFileDialog::DontConfirmOverwrite, true);
     }
+    new CompletionListGuard(FDialog.get());
   }
   FDialog->setNameFilters(QtFilters(Filter));
   if (!FileName.empty()) FDialog->selectFile(FileNameToQt(FileName));
-  if (FDialog->exec() != QDialog::Accepted) return false;
+  const int answer = FDialog->exec();
+  HideCompletionLists(FDialog.get());
+  if (answer != QDialog::Accepted) return false;
   QStringList files = FDialog->selectedFiles();
   if (files.isEmpty()) return false;
   FileName = FileNameFromQt(files.first());

@@ -12,16 +12,13 @@
 #include "engine/ImeReader.h"
 #include "engine/MapText.h"
 #include "engine/TextBuf.h"
+#include "platform/text/LocaleMap.h"
 
 namespace {
 
-// The locale mapping flags the commands use.
-constexpr int kHiragana = 0x00100000;
-constexpr int kKatakana = 0x00200000;
-constexpr int kHalfWidthKatakana = 0x00600000;
-constexpr int kFullWidth = 0x00800000;
-constexpr int kUpperCase = 0x00000200;
-constexpr int kLowerCase = 0x00000100;
+// Half width alone leaves hiragana as they are; the half-width conversion
+// turns them into half-width katakana as well.
+constexpr int kHalfWidthKatakana = LCMAP_HALFWIDTH | LCMAP_KATAKANA;
 
 struct FreeDeleter {
   void operator()(char* p) const { std::free(p); }
@@ -80,12 +77,12 @@ struct RowBuffer {
 int TForm1::SettingsMapFlags(const TOKBottomDlg& dlg) {
   // The first ticked item of each pair.
   int flags = 0;
-  if (dlg.Checked(2)) flags |= kHiragana;
-  else if (dlg.Checked(3)) flags |= kKatakana;
-  if (dlg.Checked(4)) flags |= kHalfWidthKatakana;
-  else if (dlg.Checked(5)) flags |= kFullWidth;
-  if (dlg.Checked(6)) flags |= kUpperCase;
-  else if (dlg.Checked(7)) flags |= kLowerCase;
+  if (dlg.Checked(cvHiragana)) flags |= LCMAP_HIRAGANA;
+  else if (dlg.Checked(cvKatakana)) flags |= LCMAP_KATAKANA;
+  if (dlg.Checked(cvHankaku)) flags |= kHalfWidthKatakana;
+  else if (dlg.Checked(cvZenkaku)) flags |= LCMAP_FULLWIDTH;
+  if (dlg.Checked(cvUppercase)) flags |= LCMAP_UPPERCASE;
+  else if (dlg.Checked(cvLowercase)) flags |= LCMAP_LOWERCASE;
   return flags;
 }
 
@@ -166,8 +163,8 @@ void TForm1::ReadingPass(bool wholeRow) {
 void TForm1::ConvertSettingExecute(QObject* Sender) {
   if (!OKBottomDlg) return;
   const TOKBottomDlg& dlg = *OKBottomDlg;
-  if (dlg.Checked(0)) ConvertFurigana1Execute(Sender);
-  else if (dlg.Checked(1)) ConvertFurigana2Execute(Sender);
+  if (dlg.Checked(cvFurigana1)) ConvertFurigana1Execute(Sender);
+  else if (dlg.Checked(cvFurigana2)) ConvertFurigana2Execute(Sender);
 
   // All mappings in one call per row; a lone CR row is mapped (and recorded)
   // too, only empty rows are left out.
@@ -184,9 +181,9 @@ void TForm1::ConvertSettingExecute(QObject* Sender) {
     AFEdit2->Paint();
   }
 
-  if (dlg.Checked(8)) ConvertRoma1Execute(Sender);
-  if (dlg.Checked(9)) ConvertRoma2Execute(Sender);
-  if (dlg.Checked(10)) ConvertRoma3Execute(Sender);
+  if (dlg.Checked(cvRoma1)) ConvertRoma1Execute(Sender);
+  if (dlg.Checked(cvRoma2)) ConvertRoma2Execute(Sender);
+  if (dlg.Checked(cvRoma3)) ConvertRoma3Execute(Sender);
 }
 
 void TForm1::ConvertFurigana1Execute(QObject*) { ReadingPass(false); }
@@ -194,11 +191,11 @@ void TForm1::ConvertFurigana1Execute(QObject*) { ReadingPass(false); }
 void TForm1::ConvertFurigana2Execute(QObject*) { ReadingPass(true); }
 
 void TForm1::ConvertHiragana1Execute(QObject*) {
-  RowPass([](const char* t) { return MapText(t, kHiragana); });
+  RowPass([](const char* t) { return MapText(t, LCMAP_HIRAGANA); });
 }
 
 void TForm1::ConvertKatakana1Execute(QObject*) {
-  RowPass([](const char* t) { return MapText(t, kKatakana); });
+  RowPass([](const char* t) { return MapText(t, LCMAP_KATAKANA); });
 }
 
 void TForm1::ConvertHankaku1Execute(QObject*) {
@@ -206,15 +203,15 @@ void TForm1::ConvertHankaku1Execute(QObject*) {
 }
 
 void TForm1::ConvertZenkaku1Execute(QObject*) {
-  RowPass([](const char* t) { return MapText(t, kFullWidth); });
+  RowPass([](const char* t) { return MapText(t, LCMAP_FULLWIDTH); });
 }
 
 void TForm1::ConvertUppercase1Execute(QObject*) {
-  RowPass([](const char* t) { return MapText(t, kUpperCase); });
+  RowPass([](const char* t) { return MapText(t, LCMAP_UPPERCASE); });
 }
 
 void TForm1::ConvertLowercase1Execute(QObject*) {
-  RowPass([](const char* t) { return MapText(t, kLowerCase); });
+  RowPass([](const char* t) { return MapText(t, LCMAP_LOWERCASE); });
 }
 
 void TForm1::ConvertRoma1Execute(QObject*) {

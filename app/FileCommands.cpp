@@ -53,12 +53,19 @@ void TForm1::FileOpen1Execute(QObject*) {
     if (!FileExists(name)) {
       ShowMessage(this, FileNameToQt(name) + QString::fromUtf8("は存在しません"));
     } else {
-      // The file is read once: the edit pane shares the reference pane's rows.
+      // The file is read once: a failure leaves both panes as they were, and
+      // the edit pane takes the rows the reference pane read, sharing them.
       AFEdit1->LoadFromFile(name, TConvMode());
       AFEdit2->LoadFromEdit(AFEdit1);
       // Named only once both panes hold the file.
       InputFileName = name;
       ShowInputOutputCaption();
+      // Rows cannot hold a NUL: the text ends there, and the user is told.
+      if (const std::int64_t read = AFEdit1->LoadStoppedAtNul(); read >= 0)
+        ShowMessage(this, QString::fromUtf8("ファイル %1 の %2 バイト目より後のテキストは読み込まれていません "
+                                            "(NUL 文字があります)")
+                              .arg(FileNameToQt(name))
+                              .arg(read));
     }
   }
   ProgressBar1->SetPosition(0);

@@ -1,7 +1,9 @@
 #include "app/Program.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QTimer>
+#include <QTranslator>
 #include <memory>
 
 #include "app/About.h"
@@ -10,8 +12,19 @@
 #include "app/Unit1.h"
 #include "platform/qt/Controls.h"
 
+bool InstallQtJapanese(const QString& folder) {
+  auto translator = std::make_unique<QTranslator>();
+  if (!translator->load(QStringLiteral("qtbase_ja"), folder)) return false;
+  // The application owns it from here.
+  translator->setParent(QCoreApplication::instance());
+  return QCoreApplication::installTranslator(translator.release());
+}
+
 int RunSorvelan(int argc, char** argv, const std::function<void()>& started) {
   QApplication app(argc, argv);
+  // Qt's own dialogs and buttons in Japanese; without the file they stay
+  // in English.
+  InstallQtJapanese(QLibraryInfo::path(QLibraryInfo::TranslationsPath));
   InitControls();
   Application->SetTitle(kAppTitle);
   // An error inside an event of a pane ends that event and is shown; the

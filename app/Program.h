@@ -1,7 +1,13 @@
 // The program's start-up and run: what main() does.
 #pragma once
 
+#include <QString>
 #include <functional>
+
+// Loads Qt's Japanese translation (qtbase_ja) from 'folder' for the
+// standard dialogs and buttons; false, and nothing changed, when the file
+// is not there.
+bool InstallQtJapanese(const QString& folder);
 
 // Creates the application object, the main window, the about box and the
 // settings dialog, in that order, and runs the message loop until the main

@@ -5,9 +5,13 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleOptionGroupBox>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <iterator>
 
 #include "app/AppSupport.h"
 #include "platform/qt/IniFiles.h"
@@ -18,25 +22,35 @@ namespace {
 
 const char* const kSection = "Setting";
 
-// The eleven conversions of the check list, by index, with their keys.
+// The conversions of the check list with their keys; each row names its
+// conversion, so the order here cannot drift from the enum.
 struct ItemDef {
+  TConversion Id;
   const char* Caption;
   const char* Key;
   bool Default;
 };
-const ItemDef kItems[TOKBottomDlg::kItemCount] = {
-    {"ふりがなに変換", "Furi1", true},
-    {"ふりがなに変換(行全体)", "Furi2", false},
-    {"ひらがなに変換", "Hira", false},
-    {"カタカナに変換", "Kata", false},
-    {"半角に変換", "Hankaku", false},
-    {"全角に変換", "Zenkaku", false},
-    {"英大文字に変換", "Upper", false},
-    {"英小文字に変換", "Lower", false},
-    {"ローマ字に変換(ヘボン式)", "Roma", false},
-    {"ローマ字に変換(訓令式)", "Roma2", false},
-    {"ローマ字に変換(日本式)", "Roma3", false},
+constexpr ItemDef kItems[] = {
+    {cvFurigana1, "ふりがなに変換", "Furi1", true},
+    {cvFurigana2, "ふりがなに変換(行全体)", "Furi2", false},
+    {cvHiragana, "ひらがなに変換", "Hira", false},
+    {cvKatakana, "カタカナに変換", "Kata", false},
+    {cvHankaku, "半角に変換", "Hankaku", false},
+    {cvZenkaku, "全角に変換", "Zenkaku", false},
+    {cvUppercase, "英大文字に変換", "Upper", false},
+    {cvLowercase, "英小文字に変換", "Lower", false},
+    {cvRoma1, "ローマ字に変換(ヘボン式)", "Roma", false},
+    {cvRoma2, "ローマ字に変換(訓令式)", "Roma2", false},
+    {cvRoma3, "ローマ字に変換(日本式)", "Roma3", false},
 };
+
+constexpr bool InConversionOrder() {
+  for (int i = 0; i < cvConversionCount; ++i)
+    if (kItems[i].Id != i) return false;
+  return true;
+}
+static_assert(std::size(kItems) == cvConversionCount && InConversionOrder(),
+              "one row per conversion, in the order of TConversion");
 
 // The Hepburn option boxes CheckBox1 .. CheckBox8: place in the group box,
 // caption and key (all default to not ticked).
@@ -55,6 +69,34 @@ const OptionDef kOptions[8] = {
     {136, 201, "「ヴァ～ヴォ」を「VA～VO」で表す", "Va"},
     {160, 193, "「ウァ～ウォ」を「WA～WO」で表す", "Wi"},
     {184, 193, "「ン」の後が母音のとき「'」を使う", "Qu"},
+};
+
+// A group box with its caption on the frame's top line, the line broken
+// behind it, and an etched frame from the box's top edge, where the places
+// of the boxes inside expect it; the style's own group box puts the caption
+// above a frame that starts a line lower.
+class CaptionOnLineStyle : public QProxyStyle {
+ public:
+  explicit CaptionOnLineStyle(QObject* owner) { setParent(owner); }
+
+  void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* p,
+                          const QWidget* widget) const override {
+    const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
+    if (control != CC_GroupBox || !box) return QProxyStyle::drawComplexControl(control, option, p, widget);
+    const QFontMetrics& fm = option->fontMetrics;
+    const QRect caption(option->rect.left() + 6, option->rect.top(),
+                        box->text.isEmpty() ? 0 : fm.horizontalAdvance(box->text) + 4, fm.height());
+    const QRect frame = option->rect.adjusted(0, fm.height() / 2, -1, -1);
+    p->save();
+    p->setClipRegion(QRegion(option->rect) - caption);
+    p->setPen(option->palette.color(QPalette::Mid));
+    p->drawRect(frame.adjusted(0, 0, -1, -1));
+    p->setPen(option->palette.color(QPalette::Light));
+    p->drawRect(frame.adjusted(1, 1, 0, 0));
+    p->restore();
+    drawItemText(p, caption, Qt::AlignCenter | Qt::TextShowMnemonic, option->palette,
+                 option->state & State_Enabled, box->text, QPalette::WindowText);
+  }
 };
 
 }  // namespace
@@ -89,6 +131,7 @@ TOKBottomDlg::TOKBottomDlg(QWidget* parent, const AnsiString& iniPath)
   GroupBox1 = new QGroupBox(QString::fromUtf8("ローマ字設定(ヘボン式)"), this);
   GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
   GroupBox1->setGeometry(8, 184, 217, 225);
+  GroupBox1->setStyle(new CaptionOnLineStyle(GroupBox1));
   QCheckBox** boxes[8] = {&CheckBox1, &CheckBox2, &CheckBox3, &CheckBox4,
                           &CheckBox5, &CheckBox6, &CheckBox7, &CheckBox8};
   for (int i = 0; i < 8; ++i) {

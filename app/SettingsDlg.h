@@ -13,6 +13,23 @@ class QGroupBox;
 class QListWidget;
 class QPushButton;
 
+// The conversions of the check list, in its order: the settings sequence
+// reads the ticks by these names.
+enum TConversion : int {
+  cvFurigana1,  // readings of kanji runs
+  cvFurigana2,  // readings of whole rows
+  cvHiragana,
+  cvKatakana,
+  cvHankaku,  // half width
+  cvZenkaku,  // full width
+  cvUppercase,
+  cvLowercase,
+  cvRoma1,  // Hepburn
+  cvRoma2,  // Kunrei
+  cvRoma3,  // Nihon-shiki
+  cvConversionCount
+};
+
 class TOKBottomDlg : public QDialog {
   Q_OBJECT
  public:
@@ -33,7 +50,7 @@ class TOKBottomDlg : public QDialog {
   QPushButton* OKBtn;
   QPushButton* CancelBtn;
 
-  // Item states of CheckListBox1 by index.
+  // Item states of CheckListBox1 by index (a TConversion).
   bool Checked(int index) const;
   void SetChecked(int index, bool checked);
 
@@ -43,7 +60,7 @@ class TOKBottomDlg : public QDialog {
   void OKBtnClick(QObject* Sender);      // writes the controls to the file
   void CancelBtnClick(QObject* Sender);  // loads the file again
 
-  static constexpr int kItemCount = 11;
+  static constexpr int kItemCount = cvConversionCount;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

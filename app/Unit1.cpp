@@ -11,9 +11,11 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 
+#include "app/Commands.h"
 #include "app/HelpViewer.h"
 #include "app/PaneSplitter.h"
 #include "platform/qt/Controls.h"
@@ -24,89 +26,7 @@ AnsiString OutputFileName;
 
 namespace {
 
-QIcon ImageList1(int index) { return QIcon(QStringLiteral(":/app/%1.png").arg(index)); }
-
-using Handler = void (TForm1::*)(QObject*);
-
-struct ActionDef {
-  QAction* TForm1::*Member;
-  const char* Name;
-  const char* Category;
-  const char* Caption;
-  const char* ShortCut;  // "" for none
-  const char* Hint;      // short part, a bar, long part; no bar: both
-  int Image;             // -1 for none
-  Handler OnExecute;
-};
-
-// The action list: file, clipboard, edit and help commands, then the
-// conversions. A conversion's image is that of its tool button.
-const ActionDef kActions[] = {
-    {&TForm1::FileNew1, "FileNew1", "ファイル", "新規作成(&N)", "Ctrl+N", "新規|新規ファイルの作成", 6,
-     &TForm1::FileNew1Execute},
-    {&TForm1::FileOpen1, "FileOpen1", "ファイル", "開く(&O)...", "Ctrl+O", "開く|ファイルを開く", 7,
-     &TForm1::FileOpen1Execute},
-    {&TForm1::FileSave1, "FileSave1", "ファイル", "上書き保存(&S)", "Ctrl+S", "保存|現在のファイルを保存", 8,
-     &TForm1::FileSave1Execute},
-    {&TForm1::FileSaveAs1, "FileSaveAs1", "ファイル", "名前をつけて保存(&A)...", "",
-     "別名保存|現在のファイルに別の名前をつけて保存", -1, &TForm1::FileSaveAs1Execute},
-    {&TForm1::ClipboardOpen1, "ClipboardOpen1", "ファイル", "クリップボードから新規", "",
-     "クリップボードから新規|クリップボードから新規に作成します", -1, &TForm1::ClipboardOpen1Execute},
-    {&TForm1::ClipboardSave1, "ClipboardSave1", "ファイル", "クリップボードに保存", "",
-     "右画面をクリップボードに保存|クリップボードに保存します", -1, &TForm1::ClipboardSave1Execute},
-    {&TForm1::FileExit1, "FileExit1", "ファイル", "終了(&X)", "", "終了|アプリケーション終了", -1,
-     &TForm1::FileExit1Execute},
-    {&TForm1::EditCut1, "EditCut1", "編集", "切り取り(&T)", "Ctrl+X",
-     "切り取り|選択部分を切り取りクリップボードに送る", 0, &TForm1::EditCut1Execute},
-    {&TForm1::EditCopy1, "EditCopy1", "編集", "コピー(&C)", "Ctrl+C",
-     "コピー|選択部分をコピーしクリップボードに送る", 1, &TForm1::EditCopy1Execute},
-    {&TForm1::EditPaste1, "EditPaste1", "編集", "貼り付け(&P)", "Ctrl+V",
-     "貼り付け|クリップボードの内容を貼り付け", 2, &TForm1::EditPaste1Execute},
-    {&TForm1::EditDel1, "EditDel1", "編集", "削除", "", "削除|選択部分を削除します", -1,
-     &TForm1::EditDel1Execute},
-    {&TForm1::EditUndo1, "EditUndo1", "編集", "アンドゥ", "Ctrl+Z", "アンドゥ|やり直し", -1,
-     &TForm1::EditUndo1Execute},
-    {&TForm1::EditRedo1, "EditRedo1", "編集", "リドゥ", "Ctrl+Y", "やり直しのやり直し", -1,
-     &TForm1::EditRedo1Execute},
-    {&TForm1::EditSelectAll1, "EditSelectAll1", "編集", "すべて選択", "Ctrl+A", "", -1,
-     &TForm1::EditSelectAll1Execute},
-    {&TForm1::HelpAbout1, "HelpAbout1", "ヘルプ", "バージョン情報(&A)...", "",
-     "バージョン情報|バージョンなど固有の情報を表示", -1, &TForm1::HelpAbout1Execute},
-    {&TForm1::ConvertSetting, "ConvertSetting", "変換", "設定値で変換", "", "設定値で変換|設定値で変換します",
-     17, &TForm1::ConvertSettingExecute},
-    {&TForm1::ConvertFurigana1, "ConvertFurigana1", "変換", "ふりがなに変換", "",
-     "ふりがなに変換|ふりがなに変換します", 21, &TForm1::ConvertFurigana1Execute},
-    {&TForm1::ConvertFurigana2, "ConvertFurigana2", "変換", "ふりがなに変換(行全体)", "",
-     "ふりがなに変換(行全体)|ふりがなに変換します(行全体)", 20, &TForm1::ConvertFurigana2Execute},
-    {&TForm1::ConvertHiragana1, "ConvertHiragana1", "変換", "ひらがなに変換", "",
-     "ひらがなに変換|ひらがなに変換します", 19, &TForm1::ConvertHiragana1Execute},
-    {&TForm1::ConvertKatakana1, "ConvertKatakana1", "変換", "カタカナに変換", "",
-     "カタカナに変換|カタカナに変換します", 18, &TForm1::ConvertKatakana1Execute},
-    {&TForm1::ConvertHankaku1, "ConvertHankaku1", "変換", "半角に変換", "", "半角に変換|半角に変換します", 25,
-     &TForm1::ConvertHankaku1Execute},
-    {&TForm1::ConvertZenkaku1, "ConvertZenkaku1", "変換", "全角に変換", "", "全角に変換|全角に変換します", 23,
-     &TForm1::ConvertZenkaku1Execute},
-    {&TForm1::ConvertUppercase1, "ConvertUppercase1", "変換", "英大文字に変換", "",
-     "英大文字に変換|英大文字に変換します", 24, &TForm1::ConvertUppercase1Execute},
-    {&TForm1::ConvertLowercase1, "ConvertLowercase1", "変換", "英小文字に変換", "",
-     "英小文字に変換|英小文字に変換します", 22, &TForm1::ConvertLowercase1Execute},
-    {&TForm1::ConvertRoma1, "ConvertRoma1", "変換", "ローマ字に変換", "", "ローマ字に変換します(ヘボン式)", 26,
-     &TForm1::ConvertRoma1Execute},
-    {&TForm1::ConvertRoma2, "ConvertRoma2", "変換", "", "", "ローマ字に変換します(訓令式)", 27,
-     &TForm1::ConvertRoma2Execute},
-    {&TForm1::ConvertRoma3, "ConvertRoma3", "変換", "", "", "ローマ字に変換します(日本式)", 28,
-     &TForm1::ConvertRoma3Execute},
-};
-
-// A menu item: its name, the action it shows (or null for a separator or a
-// plain item), and a caption of its own when it has one.
-struct ItemDef {
-  const char* Name;
-  QAction* TForm1::*Action;
-  const char* Caption;
-};
-
-constexpr QAction* TForm1::*kSeparator = nullptr;
+QIcon ImageList1(const char* icon) { return QIcon(CommandIconPath(icon)); }
 
 }  // namespace
 
@@ -157,7 +77,7 @@ TForm1::~TForm1() {
 void TForm1::CreateActions() {
   ActionList1 = new QObject(this);
   ActionList1->setObjectName(QStringLiteral("ActionList1"));
-  for (const ActionDef& def : kActions) {
+  for (const TCommandDef& def : CommandDefs()) {
     auto* action = new QAction(QString::fromUtf8(def.Caption), ActionList1);
     action->setObjectName(QString::fromUtf8(def.Name));
     action->setProperty("Category", QString::fromUtf8(def.Category));
@@ -168,15 +88,15 @@ void TForm1::CreateActions() {
     const QString hint = QString::fromUtf8(def.Hint);
     action->setToolTip(GetShortHint(hint));
     action->setStatusTip(GetLongHint(hint));
-    if (def.Image >= 0) action->setIcon(ImageList1(def.Image));
+    if (def.Icon && def.ActionIcon) action->setIcon(ImageList1(def.Icon));
     action->setIconVisibleInMenu(true);
-    const Handler handler = def.OnExecute;
+    const TCommandHandler handler = def.OnExecute;
     connect(action, &QAction::triggered, this,
             [this, handler, action] { RunGuarded(this, [&] { (this->*handler)(action); }); });
     // Shortcuts belong to the window, so they reach the edit pane whichever
     // pane has the focus.
     addAction(action);
-    this->*def.Member = action;
+    this->*def.Action = action;
   }
 }
 
@@ -197,41 +117,7 @@ void TForm1::CreateToolBar() {
   indent->setFixedWidth(5);
   ToolBar1->addWidget(indent);
 
-  struct ButtonDef {
-    const char* Name;
-    QAction* TForm1::*Action;  // null: a separator
-    int Image;
-  };
-  const ButtonDef buttons[] = {
-      {"ToolButton9", &TForm1::FileNew1, 6},
-      {"ToolButton1", &TForm1::FileOpen1, 7},
-      {"ToolButton2", &TForm1::FileSave1, 8},
-      {"ToolButton7", &TForm1::ClipboardOpen1, 15},
-      {"ToolButton8", &TForm1::ClipboardSave1, 16},
-      {"ToolButton3", nullptr, -1},
-      {"ToolButton4", &TForm1::EditCut1, 0},
-      {"ToolButton5", &TForm1::EditCopy1, 1},
-      {"ToolButton6", &TForm1::EditPaste1, 2},
-      {"ToolButton10", &TForm1::EditUndo1, 3},
-      {"ToolButton12", &TForm1::EditRedo1, 4},
-      {"ToolButton13", &TForm1::EditDel1, 5},
-      {"ToolButton11", nullptr, -1},
-      {"ToolButton14", &TForm1::ConvertSetting, 17},
-      {"ToolButton23", nullptr, -1},
-      {"ToolButton15", &TForm1::ConvertFurigana1, 21},
-      {"ToolButton16", &TForm1::ConvertFurigana2, 20},
-      {"ToolButton17", &TForm1::ConvertHiragana1, 19},
-      {"ToolButton18", &TForm1::ConvertKatakana1, 18},
-      {"ToolButton19", &TForm1::ConvertHankaku1, 25},
-      {"ToolButton20", &TForm1::ConvertZenkaku1, 23},
-      {"ToolButton22", &TForm1::ConvertUppercase1, 24},
-      {"ToolButton21", &TForm1::ConvertLowercase1, 22},
-      {"ToolButton24", &TForm1::ConvertRoma1, 26},
-      {"ToolButton26", &TForm1::ConvertRoma2, 27},
-      {"ToolButton27", &TForm1::ConvertRoma3, 28},
-      {"ToolButton25", nullptr, -1},
-  };
-  for (const ButtonDef& def : buttons) {
+  for (const TPlaceDef& def : CommandPlaces().ToolBar) {
     if (!def.Action) {
       QAction* sep = ToolBar1->addSeparator();
       sep->setObjectName(QString::fromUtf8(def.Name));
@@ -241,7 +127,7 @@ void TForm1::CreateToolBar() {
     button->setObjectName(QString::fromUtf8(def.Name));
     button->setAutoRaise(true);
     button->setDefaultAction(this->*def.Action);
-    button->setIcon(ImageList1(def.Image));  // the button's own image
+    button->setIcon(ImageList1(FindCommandDef(def.Action)->Icon));  // the button's own image
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);
     button->setFixedSize(23, 22);  // the tool bar's button size
     ToolBar1->addWidget(button);
@@ -261,14 +147,15 @@ void TForm1::CreateMenus() {
 
   // An item mirrors its action: caption, shortcut (shown, not bound twice),
   // image and long hint; choosing it runs the action.
-  auto addItem = [this](QMenu* menu, const ItemDef& def, bool images) {
+  auto addItem = [this](QMenu* menu, const TPlaceDef& def, bool images) {
     if (!def.Action) {
       QAction* sep = menu->addSeparator();
       sep->setObjectName(QString::fromUtf8(def.Name));
       return;
     }
     QAction* action = this->*def.Action;
-    QString text = def.Caption ? QString::fromUtf8(def.Caption) : action->text();
+    const char* caption = FindCommandDef(def.Action)->ItemCaption;
+    QString text = caption ? QString::fromUtf8(caption) : action->text();
     if (!action->shortcut().isEmpty())
       text += QLatin1Char('\t') + action->shortcut().toString(QKeySequence::NativeText);
     auto* item = new QAction(text, menu);
@@ -283,49 +170,19 @@ void TForm1::CreateMenus() {
     menu->setObjectName(QString::fromUtf8(name));
     menu->menuAction()->setStatusTip(QString::fromUtf8(hint));
     menu->setToolTipsVisible(false);
+    menu->installEventFilter(this);
     bar->addMenu(menu);
     return menu;
   };
 
   File1 = addMenu("File1", "ファイル(&F)", "ファイルに関連した機能");
-  for (const ItemDef& def : std::initializer_list<ItemDef>{
-           {"FileNewItem", &TForm1::FileNew1, nullptr},
-           {"FileOpenItem", &TForm1::FileOpen1, nullptr},
-           {"FileSaveItem", &TForm1::FileSave1, nullptr},
-           {"FileSaveAsItem", &TForm1::FileSaveAs1, nullptr},
-           {"N10", &TForm1::ClipboardOpen1, nullptr},
-           {"N11", &TForm1::ClipboardSave1, nullptr},
-           {"N1", kSeparator, nullptr},
-           {"FileExitItem", &TForm1::FileExit1, nullptr}})
-    addItem(File1, def, true);
+  for (const TPlaceDef& def : CommandPlaces().FileMenu) addItem(File1, def, true);
 
   Edit1 = addMenu("Edit1", "編集(&E)", "編集に関連した機能");
-  for (const ItemDef& def : std::initializer_list<ItemDef>{
-           {"CutItem", &TForm1::EditCut1, nullptr},
-           {"CopyItem", &TForm1::EditCopy1, nullptr},
-           {"PasteItem", &TForm1::EditPaste1, nullptr},
-           {"Delete1", &TForm1::EditDel1, nullptr},
-           {"Repeat1", &TForm1::EditUndo1, nullptr},
-           {"N12", &TForm1::EditRedo1, nullptr},
-           {"EditSelectAll11", &TForm1::EditSelectAll1, nullptr}})
-    addItem(Edit1, def, true);
+  for (const TPlaceDef& def : CommandPlaces().EditMenu) addItem(Edit1, def, true);
 
   Convert1 = addMenu("Convert1", "変換(&C)", "");
-  for (const ItemDef& def : std::initializer_list<ItemDef>{
-           {"N23", &TForm1::ConvertSetting, nullptr},
-           {"N26", kSeparator, nullptr},
-           {"N2", &TForm1::ConvertFurigana1, nullptr},
-           {"N3", &TForm1::ConvertFurigana2, nullptr},
-           {"N4", &TForm1::ConvertHiragana1, nullptr},
-           {"N5", &TForm1::ConvertKatakana1, nullptr},
-           {"N6", &TForm1::ConvertHankaku1, nullptr},
-           {"N7", &TForm1::ConvertZenkaku1, nullptr},
-           {"N8", &TForm1::ConvertUppercase1, nullptr},
-           {"N9", &TForm1::ConvertLowercase1, nullptr},
-           {"N27", &TForm1::ConvertRoma1, "ローマ字に変換(ヘボン式)"},
-           {"ConvertRoma22", &TForm1::ConvertRoma2, "ローマ字に変換(訓令式)"},
-           {"ConvertRoma31", &TForm1::ConvertRoma3, "ローマ字に変換(日本式)"}})
-    addItem(Convert1, def, true);
+  for (const TPlaceDef& def : CommandPlaces().ConvertMenu) addItem(Convert1, def, true);
 
   S1 = addMenu("S1", "設定(&S)", "");
   QAction* n24 = S1->addAction(QString::fromUtf8("設定"));
@@ -336,35 +193,17 @@ void TForm1::CreateMenus() {
   QAction* help = Help1->addAction(QString::fromUtf8("Sorvelanヘルプ(&H)"));
   help->setObjectName(QStringLiteral("SorvelanHelp"));
   connect(help, &QAction::triggered, this, [this, help] { RunGuarded(this, [&] { SorvelanHelpClick(help); }); });
-  addItem(Help1, ItemDef{"HelpAboutItem", &TForm1::HelpAbout1, nullptr}, true);
+  for (const TPlaceDef& def : CommandPlaces().HelpMenu) addItem(Help1, def, true);
 
   // The edit pane's pop-up menu: no images, no separators.
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-  for (const ItemDef& def : std::initializer_list<ItemDef>{
-           {"Copy1", &TForm1::EditCopy1, nullptr},
-           {"Cut1", &TForm1::EditCut1, nullptr},
-           {"Paste1", &TForm1::EditPaste1, nullptr},
-           {"N21", &TForm1::EditUndo1, nullptr},
-           {"N22", &TForm1::EditRedo1, nullptr},
-           {"Delete2", &TForm1::EditDel1, nullptr},
-           {"SelectAll1", &TForm1::EditSelectAll1, nullptr},
-           {"N25", &TForm1::ConvertSetting, nullptr},
-           {"N13", &TForm1::ConvertFurigana1, nullptr},
-           {"N14", &TForm1::ConvertFurigana2, nullptr},
-           {"N15", &TForm1::ConvertHiragana1, nullptr},
-           {"N16", &TForm1::ConvertKatakana1, nullptr},
-           {"N17", &TForm1::ConvertHankaku1, nullptr},
-           {"N18", &TForm1::ConvertZenkaku1, nullptr},
-           {"N19", &TForm1::ConvertUppercase1, nullptr},
-           {"N20", &TForm1::ConvertLowercase1, nullptr},
-           {"ConvertRoma11", &TForm1::ConvertRoma1, "ローマ字に変換(ヘボン式)"},
-           {"ConvertRoma21", &TForm1::ConvertRoma2, "ローマ字に変換(訓令式)"},
-           {"ConvertRoma32", &TForm1::ConvertRoma3, "ローマ字に変換(日本式)"}})
-    addItem(PopupMenu1, def, false);
+  for (const TPlaceDef& def : CommandPlaces().PopupMenu) addItem(PopupMenu1, def, false);
   // A pop-up is a window of its own, so the hints of its items would stop
   // there; they go on to the status line, as the main menu's do.
   PopupMenu1->installEventFilter(this);
+  // The hints reaching the window are checked against an open menu.
+  installEventFilter(this);
   AFEdit2->SetPopupMenu(PopupMenu1);
 }
 
@@ -494,6 +333,24 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (watched == FPaneHost && event->type() == QEvent::Resize) LayoutPanes();
+  if (event->type() == QEvent::Show) {
+    // A menu opened from the keyboard highlights its first item right after
+    // the show, with no hover: its hint comes from here, or it would show
+    // only once the highlight moves.
+    if (auto* menu = qobject_cast<QMenu*>(watched))
+      QTimer::singleShot(0, menu, [this, menu] {
+        if (QAction* item = menu->activeAction(); item && menu->isVisible()) item->showStatusText(this);
+      });
+  }
+  if (event->type() == QEvent::StatusTip && watched == this) {
+    // While a menu is open its highlighted item owns the status line: the
+    // pane the pointer leaves when the menu takes it does not clear it.
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+      if (QAction* item = menu->activeAction(); item && static_cast<QStatusTipEvent*>(event)->tip() != item->statusTip()) {
+        StatusBar1->showMessage(item->statusTip());
+        return true;
+      }
+  }
   if (event->type() == QEvent::StatusTip && watched == PopupMenu1) {
     QCoreApplication::sendEvent(this, event);
     return true;

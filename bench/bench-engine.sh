@@ -13,16 +13,7 @@ PROSE=${1:-bench/data/prose.txt}
 REPEAT=${REPEAT:-3}
 BUILD=${BUILD_DIR:-build-bench-engine}
 
-missing=()
-command -v nkf >/dev/null || missing+=(nkf)
-command -v kakasi >/dev/null || missing+=(kakasi)
-if [ ${#missing[@]} -gt 0 ]; then
-  SUDO=""
-  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -q
-  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-packages.sh nkf kakasi
 if [ ! -s "$PROSE" ]; then
   bash bench/make-prose.sh
 fi

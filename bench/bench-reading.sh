@@ -21,10 +21,7 @@ if [ ! -f "$PROSE" ]; then
     exit 1
   fi
 fi
-if ! command -v mecab >/dev/null; then
-  echo "bench-reading: the mecab command is missing (Debian package mecab)" >&2
-  exit 1
-fi
+bash scripts/install-packages.sh mecab
 
 cmake -S . -B "$BUILD" -DSORVELAN_ENGINE_ONLY=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$BUILD" --target reading_bench -j"$(nproc)" >/dev/null

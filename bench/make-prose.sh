@@ -24,11 +24,7 @@ flock 9
 
 if [ ! -s "$PROSE" ]; then
   if ! ls "$SRC"/*.ja.html >/dev/null 2>&1; then
-    SUDO=""
-    if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-    export DEBIAN_FRONTEND=noninteractive
-    $SUDO apt-get update -q
-    $SUDO apt-get install -y -q --no-install-recommends debian-reference-ja
+    bash scripts/install-packages.sh debian-reference-ja
   fi
   tmp=$(mktemp -d)
   trap 'rm -rf "$tmp"' EXIT

@@ -213,7 +213,9 @@ class TCustomAFEdit : public TCustomControl {
   // --- Selection (AfeditSel.cpp, AfeditSelText.cpp) -----------------------
   // Caches the largest indent and smallest wrap column of the selected rows.
   void SetSelAreaMaxMin();
-  AnsiString GetRangeText(const TPoint& start, const TPoint& end, bool display);
+  // Logical text loses its trailing blanks unless `trim` is false (a point
+  // selection keeps its bytes exactly).
+  AnsiString GetRangeText(const TPoint& start, const TPoint& end, bool display, bool trim = true);
   AnsiString GetSelText();
   void SetSelText(AnsiString text);
   void SelectAll();
@@ -257,6 +259,9 @@ class TCustomAFEdit : public TCustomControl {
   void LoadFromEdit(TCustomAFEdit* source);
   void SaveToStream(TStream* stream, TConvMode mode);
   void SaveToFile(AnsiString name, TConvMode mode);
+  // Where the last text load met a NUL and stopped: the number of bytes read
+  // before it; -1 when it read to the end.
+  std::int64_t LoadStoppedAtNul() const { return FLoadNulAt; }
 
   // --- Search (AfeditSearch.cpp) ------------------------------------------
   TPoint Search(AnsiString text, const TPoint& start, const TPoint& end, TSearchOpts opts);
@@ -419,7 +424,10 @@ class TCustomAFEdit : public TCustomControl {
   std::bitset<256> FWordChars;     // bytes that may form a keyword
   int FLeftCol = 0;                // first displayed display column
   TStringList* FLines = nullptr;   // the rows (owned)
-  int FMaxRowLen = 0;              // longest row length + 2
+  int FMaxRowLen = 0;              // widest row in cells (tabs expanded, no indent) + 2
+  // Raises FMaxRowLen to a row text's width (AfeditColumns.cpp).
+  void NoteRowWidth(const AnsiString& text);
+  std::int64_t FLoadNulAt = -1;    // see LoadStoppedAtNul
   TBlkAttrDeleteEvent FOnBlkAttrDelete;  // unpublished
   bool FShiftDown = false;         // Shift selection under way
   int FTextHeight = 0;             // height of "あ" in the control font
@@ -489,12 +497,32 @@ class TCustomAFEdit : public TCustomControl {
   int FWrapTrailBytes = 4;
 
  private:
+  // Workers of the longest routines, defined in their own source files and
+  // nested for the fields: one row's painting (AfeditPaint.cpp), one
+  // refold's walk over the rows and typed text on its way in
+  // (AfeditWrap.cpp), one key-down (AfeditKeys.cpp), one vertical or
+  // horizontal scroll message (AfeditScroll.cpp), one mouse message and one double click's
+  // selection (AfeditMouse.cpp).
+  class TRowPainter;
+  class TRefold;
+  class TTypedText;
+  class TKeyDown;
+  class TVScroll;
+  class THScroll;
+  class TMouseAt;
+  class TDoubleClick;
+
   void RegisterMessageHandlers();
   // Points every message back at the library's handling, so that nothing
   // reaches this class once its destructor has run.
   void UnregisterMessageHandlers();
   // Frees what the control owns (destructor, failed construction).
   void FreeOwned();
+  // Construction steps (AfeditClass.cpp): the owned lists, fonts and
+  // selection; then, once the control has its parent, the measured row
+  // height and the default property values.
+  void CreateOwned();
+  void SetDefaults();
   // Row helper (AfeditRows.cpp): drops every row, attribute, block, the undo
   // history and the selection, for Clear and LoadFromStream; oneEmptyRow
   // leaves the single empty row of an empty text.
@@ -536,6 +564,9 @@ class TCustomAFEdit : public TCustomControl {
   // The Delete key; false when the key-down returns at once.
   bool DeleteKey(bool shift);
   void KeyboardUnindent();
+  // Gives the caret row this indent as one change of the current undo group,
+  // then puts the caret at column caretX (the Tab and Ctrl+BackSpace keys).
+  void SetCaretRowIndent(int indent, int caretX);
   // Typed characters (AfeditChar.cpp): the lead byte of a double-byte
   // character whose trail byte comes as the next WM_CHAR, else -1.
   int FPendingLeadByte = -1;

@@ -10,6 +10,23 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// The blanks (and with jpn full-width spaces) that open text, looked for in
+// its first c bytes: what Enter copies onto the new row.
+AnsiString LeadingBlanks(const AnsiString& text, int c, bool jpn) {
+  int p = 0;
+  while (p < c) {
+    if (IsBlank(text[static_cast<size_t>(p)])) {
+      p += 1;
+    } else if (jpn && p + 1 < static_cast<int>(text.size()) && text[static_cast<size_t>(p)] == '\x81' &&
+               text[static_cast<size_t>(p + 1)] == '\x40') {
+      p += 2;  // full-width space
+    } else {
+      break;
+    }
+  }
+  return text.substr(0, static_cast<size_t>(p));
+}
+
 // Sets a value for the length of a scope and puts the old one back.
 template <class T>
 class Restore {
@@ -82,22 +99,9 @@ bool TCustomAFEdit::DoCtrlKeyPress(const TWMKey& Message) {
         // At the start of the row's text the row is indented instead, as far
         // as the wrap column leaves room for; never below 0, never less than
         // it was.
-        const int row = FCaret.y;
-        TAttrListItem before = *GetLinesAttr(row);
-        before.ColAttrs = nullptr;
-        TAttrListItem after = before;
-        const int room = Max(0, static_cast<int>(before.WrapPos) - 8);
-        after.Indent = static_cast<std::int16_t>(Max(before.Indent, Min(before.Indent + tab, room)));
-        after.Changed = 1;
-        const AnsiString text = FLines->Get(row);
-        FUndoBuff->Push(FUndoGroup, row, 0, FCaret, acChange, text, text, before, after);
-        if (OnUndoChange) OnUndoChange(this, FUndoBuff->FCanUndo, false);
-        FCaret.x += tab;
-        TAttrListItem* stored = GetLinesAttr(row);
-        stored->Indent = after.Indent;
-        stored->Changed = 1;
-        ValiPaint();
-        CaretMoveResultPaint();
+        const TAttrListItem* attr = GetLinesAttr(FCaret.y);
+        const int room = Max(0, static_cast<int>(attr->WrapPos) - 8);
+        SetCaretRowIndent(Max(attr->Indent, Min(attr->Indent + tab, room)), FCaret.x + tab);
       } else if (FOptions.Contains(aoTabToSp)) {
         KeyInput(AnsiString(static_cast<size_t>(tab - Max(FCaret.x, 0) % tab), ' '));
       } else {
@@ -111,19 +115,7 @@ bool TCustomAFEdit::DoCtrlKeyPress(const TWMKey& Message) {
       const bool jpn = FOptions.Contains(aoAutoJpnIndent);
       if ((jpn || FOptions.Contains(aoAutoIndent)) && FCaret.y >= 0 && FCaret.y < n && !FLines->Get(FCaret.y).empty()) {
         const AnsiString& text = FLines->Get(FCaret.y);
-        const int c = Min(LogicalPos(FCaret), static_cast<int>(text.size()));
-        int p = 0;
-        while (p < c) {
-          if (IsBlank(text[static_cast<size_t>(p)])) {
-            p += 1;
-          } else if (jpn && p + 1 < static_cast<int>(text.size()) && text[static_cast<size_t>(p)] == '\x81' &&
-                     text[static_cast<size_t>(p + 1)] == '\x40') {
-            p += 2;  // full-width space
-          } else {
-            break;
-          }
-        }
-        indent = text.substr(0, static_cast<size_t>(p));
+        indent = LeadingBlanks(text, Min(LogicalPos(FCaret), static_cast<int>(text.size())), jpn);
       }
       Restore<bool> insertMode(FInsertMode, true);
       TAFEditOptions options = FOptions;

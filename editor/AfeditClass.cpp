@@ -122,20 +122,7 @@ TCustomAFEdit::TCustomAFEdit(TComponent* Owner) : TCustomControl(Owner) {
   TWinControl* parent = Owner ? AsWinControl(Owner) : nullptr;
   RegisterMessageHandlers();
   try {
-    FUndoBuff = new TUndoBuff(100);
-    FLinesAttr = new TAttrList();
-    FBlkAttrs = new TBlkAttrList();
-    FClipAttrs = new TAttrList();
-    FClipLines = new TStringList();
-    FLines = new TStringList();
-    FKeywords = new TStringList();
-    FSelArea = new TSelArea();
-    FDependenceFont = new TFont();
-    FKeywordFont = new TFont();
-    FSelFont = new TFont();
-    FBlkAttrs->FOnDelete = [this](TObject* Sender, int AStartRow, int AEndRow) {
-      BlkAttrDelete(Sender, AStartRow, AEndRow);
-    };
+    CreateOwned();
 
     FCaretInsertShape = true;
     FCaretWideShape = true;
@@ -158,52 +145,7 @@ TCustomAFEdit::TCustomAFEdit(TComponent* Owner) : TCustomControl(Owner) {
 
     if (parent) SetParent(parent);
 
-    FTextHeight = Canvas->TextHeight(kMeasureChar);
-    FRowPich = 2;
-    FRowHeight = Max(FTextHeight + 2, 1);
-    FAccelRate = 2;
-    FOptions = TAFEditOptions{aoAutoFormat};
-    FBanHead = kBanHead;
-    FBanEnd = kBanEnd;
-    FCaret = TPoint(0, 0);
-
-    FColColumnIndi = clBtnFace;
-    FColCr = clMaroon;
-    FColor = clWindow;
-    FColLeftMgn = clWindow;
-    FColRowNo = clWindowText;
-    FColSelBrush = clHighlight;
-    FColColumnNo = clWindowText;
-    FDefWrapPos = 60;
-
-    FTextRect = TRect(40, FRowHeight, GetWidth(), GetHeight());
-    FSelFont->SetColor(clHighlightText);
-    FCaretHideCount = 0;
-    FInsertMode = true;
-    FTopLine = 0;
-    FWordChars.reset();
-    FLeftCol = 0;
-
-    FDependenceChar = DependenceCharText();
-    FShiftDown = false;
-    FRowDspFmt = "%5d:";
-    FRowPich = 2;
-    FTabSize = 4;
-    FThumbTrack = true;
-    FViewOpt = TViewOptions::FromBits(0x3FF);
-    FVScrollShown = false;
-    FHScrollShown = false;
-    FWrapLeadBytes = 10;
-    FWrapTrailBytes = 4;
-    FKeywords->OnChange = [this](TObject* Sender) { OnKeywordsChange(Sender); };
-
-    FFoldMark = "\x81\xA9";
-    FTabFillChar = '-';
-    FTabChar = '>';
-    FEofMark = "< ";
-    FIndentChar = '.';
-    FJSpaceMark = "\x81\xA0";
-    FCrMarkText.clear();
+    SetDefaults();
 
     SetWidth(200);
     SetHeight(100);
@@ -230,6 +172,72 @@ TCustomAFEdit::TCustomAFEdit(TComponent* Owner) : TCustomControl(Owner) {
     FreeOwned();
     throw;
   }
+}
+
+void TCustomAFEdit::CreateOwned() {
+  FUndoBuff = new TUndoBuff(100);
+  FLinesAttr = new TAttrList();
+  FBlkAttrs = new TBlkAttrList();
+  FClipAttrs = new TAttrList();
+  FClipLines = new TStringList();
+  FLines = new TStringList();
+  FKeywords = new TStringList();
+  FSelArea = new TSelArea();
+  FDependenceFont = new TFont();
+  FKeywordFont = new TFont();
+  FSelFont = new TFont();
+  FBlkAttrs->FOnDelete = [this](TObject* Sender, int AStartRow, int AEndRow) {
+    BlkAttrDelete(Sender, AStartRow, AEndRow);
+  };
+}
+
+void TCustomAFEdit::SetDefaults() {
+  FTextHeight = Canvas->TextHeight(kMeasureChar);
+  FRowPich = 2;
+  FRowHeight = Max(FTextHeight + 2, 1);
+  FAccelRate = 2;
+  FOptions = TAFEditOptions{aoAutoFormat};
+  FBanHead = kBanHead;
+  FBanEnd = kBanEnd;
+  FCaret = TPoint(0, 0);
+
+  FColColumnIndi = clBtnFace;
+  FColCr = clMaroon;
+  FColor = clWindow;
+  FColLeftMgn = clWindow;
+  FColRowNo = clWindowText;
+  FColSelBrush = clHighlight;
+  FColColumnNo = clWindowText;
+  FDefWrapPos = 60;
+
+  FTextRect = TRect(40, FRowHeight, GetWidth(), GetHeight());
+  FSelFont->SetColor(clHighlightText);
+  FCaretHideCount = 0;
+  FInsertMode = true;
+  FTopLine = 0;
+  FWordChars.reset();
+  FLeftCol = 0;
+
+  FDependenceChar = DependenceCharText();
+  FShiftDown = false;
+  FRowDspFmt = "%5d:";
+  FRowPich = 2;
+  FTabSize = 4;
+  FThumbTrack = true;
+  FViewOpt = TViewOptions::FromBits(0x3FF);
+  FVScrollShown = false;
+  FHScrollShown = false;
+  FWrapLeadBytes = 10;
+  FWrapTrailBytes = 4;
+  FKeywords->OnChange = [this](TObject* Sender) { OnKeywordsChange(Sender); };
+
+  FFoldMark = "\x81\xA9";
+  FTabFillChar = '-';
+  FTabChar = '>';
+  FEofMark = "< ";
+  FIndentChar = '.';
+  FJSpaceMark = "\x81\xA0";
+  FCrMarkText.clear();
 }
 
 TCustomAFEdit::~TCustomAFEdit() { FreeOwned(); }

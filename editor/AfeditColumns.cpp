@@ -53,6 +53,12 @@ AnsiString TCustomAFEdit::TabExpand(AnsiString text, bool spaces) {
   return FTabBuf;
 }
 
+void TCustomAFEdit::NoteRowWidth(const AnsiString& text) {
+  int cells = static_cast<int>(text.size());
+  if (std::memchr(text.data(), '\t', text.size())) cells = ExpandedWidth(text.data(), text.size(), Max(FTabSize, 1));
+  FMaxRowLen = Max(FMaxRowLen, cells + 2);
+}
+
 AnsiString TCustomAFEdit::DisplayString(int row) {
   const int indent = Max(GetLinesAttr(row)->Indent, 0);
   AnsiString display(static_cast<size_t>(indent), ' ');

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "editor/Afedit.h"
@@ -48,6 +49,7 @@ class TextLineReader {
         const char ch = FBuf[i];
         ++FPos;
         if (ch == '\0') {
+          FNulAt = FBlockStart + static_cast<std::int64_t>(i);
           FEnded = true;
           return !line.empty();
         }
@@ -65,10 +67,15 @@ class TextLineReader {
     }
   }
 
+  // Where a NUL ended the data, counted in bytes from the reader's start;
+  // -1 when none did.
+  std::int64_t NulAt() const { return FNulAt; }
+
  private:
   // Reads the next block; false at the end of the stream. A failing read is
   // an error, not an end: a partly read text must not pass for the whole.
   bool Fill() {
+    FBlockStart += static_cast<std::int64_t>(FLen);
     FPos = 0;
     FLen = 0;
     if (FAtEof) return false;
@@ -98,6 +105,8 @@ class TextLineReader {
   bool FAtEof = false;
   bool FEnded = false;
   AnsiString FPending;  // bytes that open the next line
+  std::int64_t FBlockStart = 0;  // stream bytes before the current block
+  std::int64_t FNulAt = -1;
 };
 
 std::int32_t GetLe32(const unsigned char* p) {
@@ -137,27 +146,35 @@ class BlockWriter {
 }  // namespace
 
 void TCustomAFEdit::LoadFromStream(TStream* stream, TConvMode mode) {
-  // 1. Empty the control.
-  EmptyText(false);
-
+  // The rows are read into fresh lists and take the place of the text only
+  // once the whole stream is read: a failed read leaves the control as it was.
+  auto freshLines = std::make_unique<TStringList>();
+  auto freshAttrs = std::make_unique<TAttrList>();
+  TStringList* const oldLines = std::exchange(FLines, freshLines.get());
+  TAttrList* const oldAttrs = std::exchange(FLinesAttr, freshAttrs.get());
+  const int oldMaxRowLen = std::exchange(FMaxRowLen, 0);
+  FLoadNulAt = -1;
   try {
     if (mode.Contains(cmRaw))
       LoadRawRows(stream);
     else
       LoadTextRows(stream, mode);
   } catch (...) {
-    // A text read only in part must not pass for the file: the control is
-    // left empty, with one row, and the error goes to the caller.
-    FLines->Clear();
-    FLinesAttr->Clear();
-    FMaxRowLen = 0;
-    AddLineP("", MakeAttr(false, 0, FDefWrapPos));
-    FUndoBuff->Reset();
-    if (OnUndoChange) OnUndoChange(this, false, false);
-    FUndoGroup = 0;
-    FCaret = TPoint(0, 0);
+    FLines = oldLines;
+    FLinesAttr = oldAttrs;
+    FMaxRowLen = oldMaxRowLen;
+    FLoadNulAt = -1;
     throw;
   }
+
+  // 1. Empty the control, then give it the rows read.
+  const int loadedMaxRowLen = FMaxRowLen;
+  FLines = oldLines;
+  FLinesAttr = oldAttrs;
+  EmptyText(false);
+  delete std::exchange(FLines, freshLines.release());
+  delete std::exchange(FLinesAttr, freshAttrs.release());
+  FMaxRowLen = loadedMaxRowLen;
 
   LoadFinished(mode);
 }
@@ -201,9 +218,9 @@ void TCustomAFEdit::LoadTextRows(TStream* stream, TConvMode mode) {
     else
       FLines->Add(line);
     FLinesAttr->Add(attr);
-    const int len = static_cast<int>(line.size());
-    if (len + 2 > FMaxRowLen) FMaxRowLen = len + 2;
+    NoteRowWidth(line);
   }
+  FLoadNulAt = reader.NulAt();
 
   if (mode.Contains(cmTabToIndent)) {
     // Leading tabs become the indent (the last byte of a row is not counted),
@@ -261,8 +278,7 @@ void TCustomAFEdit::LoadRawRows(TStream* stream) {
   for (std::int64_t i = 0; i < rows; ++i) {
     const size_t lf = text.find('\n', from);
     FLines->Add(text.substr(from, lf - from));
-    const int len = static_cast<int>(lf - from);
-    if (len + 2 > FMaxRowLen) FMaxRowLen = len + 2;
+    NoteRowWidth(FLines->Get(FLines->Count() - 1));
     from = lf + 1;
     FLinesAttr->Add(AttrItemFromBytes(
         reinterpret_cast<const unsigned char*>(records.data()) + i * AttrItemFileSize));
@@ -288,8 +304,7 @@ void TCustomAFEdit::LoadFromEdit(TCustomAFEdit* source) {
       const AnsiString& text = source->FLines->Get(r);
       FLines->Add(text);
       FLinesAttr->Add(attr);
-      const int len = static_cast<int>(text.size());
-      if (len + 2 > FMaxRowLen) FMaxRowLen = len + 2;
+      NoteRowWidth(text);
     }
   }
   LoadFinished(TConvMode());
@@ -361,8 +376,10 @@ void TCustomAFEdit::SaveToStream(TStream* stream, TConvMode mode) {
 
 void TCustomAFEdit::SaveToFile(AnsiString name, TConvMode mode) {
   {
-    TFileStream stream(name, fmCreate);
+    // The old file stays as it was until the whole text is written.
+    TReplacingFileStream stream(name);
     SaveToStream(&stream, mode);
+    stream.Commit();
   }
   // Only a complete write marks the text saved.
   FUndoBuff->MarkSaved();

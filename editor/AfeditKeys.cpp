@@ -266,17 +266,22 @@ bool TCustomAFEdit::DeleteKey(bool shift) {
 }
 
 void TCustomAFEdit::KeyboardUnindent() {
-  const int row = FCaret.y;
   ++FUndoGroup;
+  const int indent = Max(0, GetLinesAttr(FCaret.y)->Indent - Max(FTabSize, 1));
+  SetCaretRowIndent(indent, indent);
+}
+
+void TCustomAFEdit::SetCaretRowIndent(int indent, int caretX) {
+  const int row = FCaret.y;
   TAttrListItem before = *GetLinesAttr(row);
   before.ColAttrs = nullptr;
   TAttrListItem after = before;
-  after.Indent = static_cast<std::int16_t>(Max(0, before.Indent - Max(FTabSize, 1)));
+  after.Indent = static_cast<std::int16_t>(indent);
   after.Changed = 1;
   const AnsiString text = FLines->Get(row);
   FUndoBuff->Push(FUndoGroup, row, 0, FCaret, acChange, text, text, before, after);
   if (OnUndoChange) OnUndoChange(this, FUndoBuff->FCanUndo, false);
-  FCaret.x = after.Indent;
+  FCaret.x = caretX;
   TAttrListItem* stored = GetLinesAttr(row);
   stored->Indent = after.Indent;
   stored->Changed = 1;
@@ -287,150 +292,216 @@ void TCustomAFEdit::KeyboardUnindent() {
 // ---------------------------------------------------------------------------
 // WM_KEYDOWN
 
+// One key-down: the key, the modifiers, and the caret row, row count and
+// page height as they were when it came; a method per key that moves.
+class TCustomAFEdit::TKeyDown {
+ public:
+  TKeyDown(TCustomAFEdit& ed, const TWMKey& message)
+      : ed_(ed), key_(static_cast<std::uint16_t>(message.Message.WParam)), r0_(ed.FCaret.y),
+        n_(ed.GetLinesCount()), pageRows_(Max(ed.GetDspRowCount(), 1)),
+        // Held keys: an auto-repeat message may run up to three more steps.
+        repeat_((message.KeyData & 0x40000000) ? Min(ed.FAccelRate, 4) : Min(ed.FAccelRate, 0)),
+        shift_(KeyDataToShiftState(message.KeyData)) {
+    ed.FImeComposing = ImeComposing(ed.GetHandle());
+    ctrl_ = shift_.Contains(ssCtrl);
+  }
+
+  int Key() const { return key_; }
+  int Repeat() const { return repeat_; }
+  void TrackShiftSelection();
+  // Ctrl+C, Ctrl+V, Ctrl+X become the clipboard messages; false for other keys.
+  bool SendClipboardMessage();
+  // The key's own action; false when the key-down ends at once.
+  bool Act();
+
+ private:
+  void BackSpace();
+  void PageUp();
+  void PageDown();
+  bool End();
+  void Home();
+  void Up();
+  void Down();
+  void Insert();
+
+  TCustomAFEdit& ed_;
+  const int key_;
+  const int r0_;
+  const int n_;
+  const int pageRows_;
+  const int repeat_;
+  const TShiftState shift_;
+  bool ctrl_ = false;
+};
+
+void TCustomAFEdit::TKeyDown::TrackShiftSelection() {
+  if (shift_.Contains(ssShift) && !ed_.FImeComposing) {
+    if (!ed_.FShiftDown && key_ >= VK_PRIOR && key_ <= VK_DOWN) {
+      // A new Shift selection starts empty at the caret.
+      FlagRows(ed_, ed_.FSelArea->GetStartPoint().y, ed_.FSelArea->GetEndPoint().y);
+      ed_.FSelArea->PutStartPoint(ed_.PointAlign(ed_.FCaret));
+      ed_.FSelArea->PutEndPoint(ed_.PointAlign(ed_.FCaret));
+      ed_.ValiPaint();
+    }
+    ed_.FShiftDown = true;
+    FlagRows(ed_, ed_.FCaret.y, ed_.FCaret.y);
+  } else {
+    ed_.FShiftDown = false;
+  }
+}
+
+bool TCustomAFEdit::TKeyDown::SendClipboardMessage() {
+  if (!ctrl_ || ed_.FImeComposing || (key_ != 'C' && key_ != 'V' && key_ != 'X')) return false;
+  // Nothing is pasted into a read-only control from the keyboard.
+  if (key_ == 'V' && ed_.FReadOnly) return true;
+  HourGlass busy;
+  SendMessageA(ed_.GetHandle(), key_ == 'C' ? WM_COPY : key_ == 'V' ? WM_PASTE : WM_CUT, 0, 0);
+  return true;
+}
+
+bool TCustomAFEdit::TKeyDown::Act() {
+  switch (key_) {
+    case VK_BACK:
+    case VK_PROCESSKEY:
+      if (ed_.FReadOnly) return false;
+      BackSpace();
+      break;
+    case VK_CLEAR:
+      ed_.FInsertMode = !ed_.FInsertMode;
+      break;
+    case VK_PRIOR: PageUp(); break;
+    case VK_NEXT: PageDown(); break;
+    case VK_END: return End();
+    case VK_HOME: Home(); break;
+    case VK_LEFT:
+      if (ctrl_) ed_.WordJumpLeft();
+      else ed_.CaretLeft();
+      ed_.CaretMoveResultPaint();
+      break;
+    case VK_UP: Up(); break;
+    case VK_RIGHT:
+      if (ctrl_) ed_.WordJumpRight();
+      else ed_.CaretRight();
+      ed_.CaretMoveResultPaint();
+      break;
+    case VK_DOWN: Down(); break;
+    case VK_INSERT: Insert(); break;
+    case VK_DELETE: return ed_.DeleteKey(shift_.Contains(ssShift));
+    default:
+      if (IsTypingKey(key_)) ed_.FShiftDown = false;
+      break;
+  }
+  return true;
+}
+
+// Ctrl+BackSpace at the text start of a row unindents it. The unindent
+// needs an existing row: below the last row there is none.
+void TCustomAFEdit::TKeyDown::BackSpace() {
+  const TPoint caret = ed_.FCaret;
+  if (ctrl_ && caret != TPoint(0, 0) && ed_.FOptions.Contains(aoAutoFormat) && caret.y >= 0 && caret.y < n_ &&
+      ed_.LogicalPos(caret) == 0)
+    ed_.KeyboardUnindent();
+}
+
+void TCustomAFEdit::TKeyDown::PageUp() {
+  if (ed_.FTopLine <= 0 && ed_.FCaret.y <= 0) return;
+  ed_.FTopLine = Max(0, ed_.FTopLine - pageRows_);
+  ed_.FCaret.y = Max(0, ed_.FCaret.y - pageRows_);
+  ed_.Paint();
+  ed_.CaretMoveResultPaint();
+}
+
+void TCustomAFEdit::TKeyDown::PageDown() {
+  if (n_ - ed_.FTopLine <= 0 || ed_.FCaret.y >= n_ - 1) return;
+  ed_.FCaret.y += pageRows_;
+  ed_.FTopLine += pageRows_;
+  if (!ed_.FOptions.Contains(aoFreeCaret)) {
+    ed_.FCaret.y = Min(ed_.FCaret.y, n_ - 1);
+    ed_.FTopLine = Max(0, Min(ed_.FTopLine, n_ - pageRows_));
+  }
+  ed_.Paint();
+  ed_.CaretMoveResultPaint();
+}
+
+// False when the caret stands on no row (End ends the key-down at once).
+bool TCustomAFEdit::TKeyDown::End() {
+  TPoint& caret = ed_.FCaret;
+  if (ctrl_) {
+    const int last = n_ - 1;
+    caret = TPoint(Max(ed_.GetLinesAttr(last)->Indent, 0) +
+                       static_cast<int>(ed_.TabExpand(ed_.FLines->Get(last), false).size()),
+                   last);
+  } else {
+    if (caret.y > n_ - 1 || caret.y < 0) return false;
+    caret.x = static_cast<int>(ed_.DisplayString(caret.y).size()) - (ed_.isCrLine(caret.y) ? 1 : 0);
+  }
+  ed_.CaretMoveResultPaint();
+  return true;
+}
+
+void TCustomAFEdit::TKeyDown::Home() {
+  TPoint& caret = ed_.FCaret;
+  if (ctrl_) caret = TPoint(Max(ed_.GetLinesAttr(0)->Indent, 0), 0);
+  else caret.x = (caret.y >= 0 && caret.y < n_) ? Max(ed_.GetLinesAttr(caret.y)->Indent, 0) : 0;
+  if (ed_.FLeftCol != 0) {
+    ed_.FLeftCol = 0;
+    ed_.Paint();
+    // Ctrl+Home from a view further down still brings the top row in.
+    if (caret.y < ed_.FTopLine) ed_.CaretMoveResultPaint();
+  } else {
+    ed_.CaretMoveResultPaint();
+  }
+}
+
+void TCustomAFEdit::TKeyDown::Up() {
+  if (ed_.FTopLine == r0_ && ed_.FTopLine > 0) {
+    ed_.Perform(WM_VSCROLL, SB_LINEUP, 0);
+    ed_.FCaret.y -= 1;
+    ed_.CaretMoveResultPaint();
+    ed_.SetCaretPosition();
+  } else if (r0_ > 0) {
+    ed_.FCaret.y -= 1;
+    ed_.CaretMoveResultPaint();
+  }
+}
+
+void TCustomAFEdit::TKeyDown::Down() {
+  const bool freeCaret = ed_.FOptions.Contains(aoFreeCaret);
+  if (r0_ >= ed_.FTopLine + pageRows_ - 2 && (r0_ < n_ - 2 || freeCaret)) {
+    ed_.Perform(WM_VSCROLL, SB_LINEDOWN, 0);
+    ed_.FCaret.y += 1;
+    ed_.CaretMoveResultPaint();
+  } else if (r0_ < n_ - 1 || freeCaret) {
+    ed_.FCaret.y += 1;
+    ed_.CaretMoveResultPaint();
+  }
+}
+
+// Shift+Insert pastes, Ctrl+Insert copies, Insert alone switches the mode.
+void TCustomAFEdit::TKeyDown::Insert() {
+  if (shift_.Contains(ssShift)) {
+    if (!ed_.FReadOnly) ed_.Perform(WM_PASTE, 0, 0);
+  } else if (ctrl_) {
+    ed_.Perform(WM_COPY, 0, 0);
+  } else {
+    ed_.FInsertMode = !ed_.FInsertMode;
+  }
+  ed_.SetCaretPosition();  // the caret takes the shape of the mode
+  if (ed_.OnStatusChange) ed_.OnStatusChange(&ed_);
+}
+
 void TCustomAFEdit::WMKeyDown(TWMKey& Message) {
   // The library's key-down processing (OnKeyDown) runs first; a key it
   // cleared matches nothing below.
   Inherited(Message.Message);
-  const int key = static_cast<std::uint16_t>(Message.Message.WParam);
-  const int r0 = FCaret.y;
-  const int n = GetLinesCount();
-  const int pageRows = Max(GetDspRowCount(), 1);
-
-  // Held keys: an auto-repeat message may run up to three more steps.
-  int repeat = (Message.KeyData & 0x40000000) ? Min(FAccelRate, 4) : Min(FAccelRate, 0);
-  const TShiftState shift = KeyDataToShiftState(Message.KeyData);
-  FImeComposing = ImeComposing(GetHandle());
-  const bool ctrl = shift.Contains(ssCtrl);
-
-  if (shift.Contains(ssShift) && !FImeComposing) {
-    if (!FShiftDown && key >= VK_PRIOR && key <= VK_DOWN) {
-      // A new Shift selection starts empty at the caret.
-      FlagRows(*this, FSelArea->GetStartPoint().y, FSelArea->GetEndPoint().y);
-      FSelArea->PutStartPoint(PointAlign(FCaret));
-      FSelArea->PutEndPoint(PointAlign(FCaret));
-      ValiPaint();
-    }
-    FShiftDown = true;
-    FlagRows(*this, FCaret.y, FCaret.y);
-  } else {
-    FShiftDown = false;
-  }
-
-  if (ctrl && !FImeComposing && (key == 'C' || key == 'V' || key == 'X')) {
-    // Nothing is pasted into a read-only control from the keyboard.
-    if (key == 'V' && FReadOnly) return;
-    HourGlass busy;
-    SendMessageA(GetHandle(), key == 'C' ? WM_COPY : key == 'V' ? WM_PASTE : WM_CUT, 0, 0);
-    return;
-  }
-
-  switch (key) {
-    case VK_BACK:
-    case VK_PROCESSKEY:
-      if (FReadOnly) return;
-      // The unindent needs an existing row: below the last row there is none.
-      if (ctrl && FCaret != TPoint(0, 0) && FOptions.Contains(aoAutoFormat) && FCaret.y >= 0 && FCaret.y < n &&
-          LogicalPos(FCaret) == 0)
-        KeyboardUnindent();
-      break;
-    case VK_CLEAR:
-      FInsertMode = !FInsertMode;
-      break;
-    case VK_PRIOR:
-      if (FTopLine <= 0 && FCaret.y <= 0) break;
-      FTopLine = Max(0, FTopLine - pageRows);
-      FCaret.y = Max(0, FCaret.y - pageRows);
-      Paint();
-      CaretMoveResultPaint();
-      break;
-    case VK_NEXT:
-      if (n - FTopLine <= 0 || FCaret.y >= n - 1) break;
-      FCaret.y += pageRows;
-      FTopLine += pageRows;
-      if (!FOptions.Contains(aoFreeCaret)) {
-        FCaret.y = Min(FCaret.y, n - 1);
-        FTopLine = Max(0, Min(FTopLine, n - pageRows));
-      }
-      Paint();
-      CaretMoveResultPaint();
-      break;
-    case VK_END:
-      if (ctrl) {
-        const int last = n - 1;
-        FCaret = TPoint(Max(GetLinesAttr(last)->Indent, 0) + static_cast<int>(TabExpand(FLines->Get(last), false).size()),
-                        last);
-      } else {
-        if (FCaret.y > n - 1 || FCaret.y < 0) return;
-        FCaret.x = static_cast<int>(DisplayString(FCaret.y).size()) - (isCrLine(FCaret.y) ? 1 : 0);
-      }
-      CaretMoveResultPaint();
-      break;
-    case VK_HOME:
-      if (ctrl) FCaret = TPoint(Max(GetLinesAttr(0)->Indent, 0), 0);
-      else FCaret.x = (FCaret.y >= 0 && FCaret.y < n) ? Max(GetLinesAttr(FCaret.y)->Indent, 0) : 0;
-      if (FLeftCol != 0) {
-        FLeftCol = 0;
-        Paint();
-        // Ctrl+Home from a view further down still brings the top row in.
-        if (FCaret.y < FTopLine) CaretMoveResultPaint();
-      } else {
-        CaretMoveResultPaint();
-      }
-      break;
-    case VK_LEFT:
-      if (ctrl) WordJumpLeft();
-      else CaretLeft();
-      CaretMoveResultPaint();
-      break;
-    case VK_UP:
-      if (FTopLine == r0 && FTopLine > 0) {
-        Perform(WM_VSCROLL, SB_LINEUP, 0);
-        FCaret.y -= 1;
-        CaretMoveResultPaint();
-        SetCaretPosition();
-      } else if (r0 > 0) {
-        FCaret.y -= 1;
-        CaretMoveResultPaint();
-      }
-      break;
-    case VK_RIGHT:
-      if (ctrl) WordJumpRight();
-      else CaretRight();
-      CaretMoveResultPaint();
-      break;
-    case VK_DOWN: {
-      const bool freeCaret = FOptions.Contains(aoFreeCaret);
-      if (r0 >= FTopLine + pageRows - 2 && (r0 < n - 2 || freeCaret)) {
-        Perform(WM_VSCROLL, SB_LINEDOWN, 0);
-        FCaret.y += 1;
-        CaretMoveResultPaint();
-      } else if (r0 < n - 1 || freeCaret) {
-        FCaret.y += 1;
-        CaretMoveResultPaint();
-      }
-      break;
-    }
-    case VK_INSERT:
-      if (shift.Contains(ssShift)) {
-        if (!FReadOnly) Perform(WM_PASTE, 0, 0);
-      } else if (ctrl) {
-        Perform(WM_COPY, 0, 0);
-      } else {
-        FInsertMode = !FInsertMode;
-      }
-      SetCaretPosition();  // the caret takes the shape of the mode
-      if (OnStatusChange) OnStatusChange(this);
-      break;
-    case VK_DELETE:
-      if (!DeleteKey(shift.Contains(ssShift))) return;
-      break;
-    default:
-      if (IsTypingKey(key)) FShiftDown = false;
-      break;
-  }
+  TKeyDown stroke(*this, Message);
+  stroke.TrackShiftSelection();
+  if (stroke.SendClipboardMessage()) return;
+  if (!stroke.Act()) return;
 
   Perform(WM_VSCROLL, SB_ENDSCROLL, 0);
-  while (repeat > 1 && GetAsyncKeyState(key) < 0) {
+  const int key = stroke.Key();
+  for (int repeat = stroke.Repeat(); repeat > 1 && GetAsyncKeyState(key) < 0;) {
     --repeat;
     Perform(WM_KEYDOWN, static_cast<uintptr_t>(key), 0);
   }

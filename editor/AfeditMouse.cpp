@@ -232,108 +232,218 @@ void TCustomAFEdit::ApplyRulerDrag(bool shift) {
 // ---------------------------------------------------------------------------
 // Message handlers.
 
-void TCustomAFEdit::WMMouseMove(TWMMouse& Message) {
-  const int x = Message.XPos, y = Message.YPos;
-  const bool held = (Message.Keys & MK_LBUTTON) != 0;
-  const TPoint cell = MouseToCell(x, y);
-  int col = cell.x, row = cell.y;
-  const int rowCount = GetLinesCount();
+// One mouse message at a point: the point, its cell, and the row count when
+// it came; a method per zone or drag it acts in.
+class TCustomAFEdit::TMouseAt {
+ public:
+  TMouseAt(TCustomAFEdit& ed, const TWMMouse& message)
+      : ed_(ed), x_(message.XPos), y_(message.YPos), cell_(ed.MouseToCell(x_, y_)), col_(cell_.x),
+        row_(cell_.y), rowCount_(ed.GetLinesCount()) {}
 
+  int Col() const { return col_; }
+  int Row() const { return row_; }
+  // An idle move: the cursor of the hit zone under the mouse.
+  void SetHoverCursor();
+  // Moves the inverting line of a wrap-column or indent drag to column c.
+  void MoveDragLine(int c);
+  void DragRows();
+  void DragChars(bool held);
+  void PressRulerMark();
+  void PressText(bool shift);
+  void PressRowMargin(bool shift);
+
+ private:
+  // The zone the mouse is in when it is over the ruler band, beside a mark
+  // of the first selected row (a drag can start) or not.
+  bool OnRulerMark() const;
+
+  TCustomAFEdit& ed_;
+  const int x_, y_;
+  const TPoint cell_;
+  int col_, row_;
+  const int rowCount_;
+};
+
+// The hit zones, in this order; the corner keeps the cursor it has.
+void TCustomAFEdit::TMouseAt::SetHoverCursor() {
+  const TRect& text = ed_.FTextRect;
+  if (x_ <= 0 || x_ >= text.Right || y_ <= 0 || y_ >= text.Bottom) {
+    ed_.SetMouseCursor(crDefault);
+  } else if (x_ > ed_.FTextLeft && y_ > ed_.FTextTop) {
+    ed_.SetMouseCursor(crIBeam);
+  } else if (x_ > ed_.FTextLeft) {
+    ed_.SetMouseCursor(OnRulerMark() ? crSizeWE : crDefault);
+  } else if (y_ > ed_.FTextTop) {
+    ed_.SetMouseCursor(kRowSelCursor);
+  }
+}
+
+bool TCustomAFEdit::TMouseAt::OnRulerMark() const {
+  const int r0 = ed_.FSelArea->GetStartRow();
+  if (!ed_.FSelArea->isRowAble() || r0 < 0 || r0 >= rowCount_) return false;
+  const TAttrListItem* attr = ed_.GetLinesAttr(r0);
+  return attr->WrapPos == col_ || attr->Indent == col_;
+}
+
+void TCustomAFEdit::TMouseAt::MoveDragLine(int c) {
+  TSelArea* sel = ed_.FSelArea;
+  if (c == sel->FDragCol) return;
+  ed_.DrawDragLine(sel->FDragCol);
+  ed_.DrawDragLine(c);
+  sel->FDragCol = c;
+}
+
+// A held row drag onto another row: the selection's end follows it, with an
+// auto-scroll past the view.
+void TCustomAFEdit::TMouseAt::DragRows() {
+  ed_.FAutoScroller.Stop();
+  ed_.SetMouseCursor(kRowSelCursor);
+  ed_.FSelArea->PutEndRow(Min(row_, rowCount_ - 1));
+  if (row_ - ed_.FTopLine > ed_.GetDspRowCount())
+    row_ = ed_.AutoScroll(asRowDown, x_, y_, TPoint(col_, row_)).y;
+  else if (row_ < ed_.FTopLine)
+    row_ = ed_.AutoScroll(asRowUp, x_, y_, TPoint(col_, row_)).y;
+  if (ed_.FLastDragRow == -1) ed_.FLastDragRow = row_;
+  ed_.MarkRows(ed_.FLastDragRow, row_);
+  ed_.SetSelAreaMaxMin();
+  ed_.ValiPaint();
+  ed_.FLastDragRow = row_;
+}
+
+void TCustomAFEdit::TMouseAt::DragChars(bool held) {
+  const TPoint adjusted = ed_.ColAdj(cell_, true);
+  col_ = Min(adjusted.x, ed_.FMaxRowLen);
+  row_ = adjusted.y;
+  TPoint& caret = ed_.FCaret;
+  if (!held || (col_ == caret.x && row_ == caret.y)) return;
+  ed_.FAutoScroller.Stop();
+  ed_.FSelArea->PutEndPoint(ed_.PointAlign(TPoint(col_, row_)));
+  TAutoScroll kind = asCharDown;
+  bool scroll = true;
+  if (row_ - ed_.FTopLine > ed_.GetDspRowCount())
+    kind = asCharDown;
+  else if (row_ < ed_.FTopLine)
+    kind = asCharUp;
+  else if (col_ - ed_.FLeftCol > ed_.GetDspColCount())
+    kind = asCharRight;
+  else if (col_ - ed_.FLeftCol <= 0)
+    kind = asCharLeft;
+  else
+    scroll = false;
+  if (scroll) {
+    const TPoint at = ed_.AutoScroll(kind, x_, y_, TPoint(col_, row_));
+    col_ = at.x;
+    row_ = at.y;
+  }
+  // Only what changed is redrawn: the rows between the old and the new
+  // end, or within one row the strip between them.
+  if (row_ != caret.y) {
+    ed_.MarkRows(caret.y, row_);
+    ed_.ValiPaint();
+  } else {
+    const int top = (row_ - ed_.FTopLine) * ed_.FRowHeight + ed_.FTextTop;
+    const int step = ed_.FCharStep;
+    ed_.FPaintRect = TRect((Min(caret.x, col_) - ed_.FLeftCol) * step + ed_.FTextLeft, top,
+                           (Max(caret.x, col_) - ed_.FLeftCol) * step + ed_.FTextLeft, top + ed_.FRowHeight);
+    ed_.DrawLine(row_);
+  }
+  caret = TPoint(col_, row_);  // the system caret follows at button up
+}
+
+void TCustomAFEdit::TMouseAt::PressRulerMark() {
+  const int r0 = ed_.FSelArea->GetStartRow();
+  if (!ed_.FSelArea->isRowAble() || r0 < 0 || r0 >= rowCount_) return;
+  const TAttrListItem* attr = ed_.GetLinesAttr(r0);
+  if (attr->WrapPos == col_)
+    ed_.FDragState = dmFoldColSel;
+  else if (attr->Indent == Min(col_, attr->WrapPos - kMinFoldWidth))
+    ed_.FDragState = dmIndent;
+  // Only a drag that starts draws its line: a press beside the marks leaves
+  // nothing behind.
+  if (ed_.FDragState == dmFoldColSel || ed_.FDragState == dmIndent) {
+    ed_.DrawDragLine(col_);
+    ed_.FSelArea->FDragCol = col_;
+    SetCapture(ed_.GetHandle());
+  }
+}
+
+void TCustomAFEdit::TMouseAt::PressText(bool shift) {
+  TSelArea* sel = ed_.FSelArea;
+  const TPoint adjusted = ed_.ColAdj(cell_, true);  // off the second byte of a character
+  col_ = adjusted.x;
+  row_ = adjusted.y;
+  if (sel->isRowAble()) {
+    ed_.MarkRows(sel->GetStartRow(), sel->GetEndRow());
+    sel->RowReset();
+  }
+  CancelComposition(ed_.GetHandle());
+  if (shift) {
+    // Extends from the caret to the click; the caret stays.
+    const int s0 = sel->GetStartPoint().y;
+    const int e0 = sel->GetEndPoint().y;
+    sel->PutStartPoint(ed_.PointAlign(ed_.FCaret));
+    sel->PutEndPoint(ed_.PointAlign(TPoint(col_, row_)));
+    ed_.MarkRows(Min(s0, sel->GetStartPoint().y), Max(e0, sel->GetEndPoint().y));
+  } else {
+    if (sel->isPointAble()) ed_.MarkRows(sel->GetStartPoint().y, sel->GetEndPoint().y);
+    const TPoint aligned = ed_.PointAlign(TPoint(col_, row_));
+    sel->PutStartPoint(aligned);
+    sel->PutEndPoint(aligned);
+    HideCaret(ed_.GetHandle());
+    ed_.FCaret = TPoint(col_, row_);  // not aligned: right of a row's end stays there
+    ed_.SetCaretPosition();
+  }
+  ed_.FDragState = dmCharsSel;
+  SetCapture(ed_.GetHandle());
+  ed_.ValiPaint();
+}
+
+void TCustomAFEdit::TMouseAt::PressRowMargin(bool shift) {
+  TSelArea* sel = ed_.FSelArea;
+  ed_.MarkRows(sel->GetStartPoint().y, sel->GetEndPoint().y);
+  ed_.MarkRows(row_, row_);
+  sel->PointReset();
+  const int clicked = Min(row_, rowCount_ - 1);
+  if (shift) {
+    // Extends a row selection to the clicked row, else selects that row.
+    if (sel->isRowAble())
+      ed_.MarkRows(sel->GetStartRow(), sel->GetEndRow());
+    else
+      sel->PutStartRow(clicked);
+    sel->PutEndRow(clicked);
+    ed_.MarkRows(sel->GetStartRow(), sel->GetEndRow());
+  } else {
+    if (sel->isRowAble()) ed_.MarkRows(sel->GetStartRow(), sel->GetEndRow());
+    sel->PutStartRow(row_);
+    sel->PutEndRow(clicked);
+  }
+  ed_.SetSelAreaMaxMin();
+  ed_.ValiPaint();
+  SetCapture(ed_.GetHandle());
+  ed_.FDragState = dmRowSel;
+  // Every row drag starts afresh from the pressed row.
+  ed_.FLastDragRow = -1;
+}
+
+void TCustomAFEdit::WMMouseMove(TWMMouse& Message) {
+  const bool held = (Message.Keys & MK_LBUTTON) != 0;
+  TMouseAt at(*this, Message);
   switch (FDragState) {
     case dmNone:
-      // The hit zones, in this order; the corner keeps the cursor it has.
-      if (x <= 0 || x >= FTextRect.Right || y <= 0 || y >= FTextRect.Bottom) {
-        SetMouseCursor(crDefault);
-      } else if (x > FTextLeft && y > FTextTop) {
-        SetMouseCursor(crIBeam);
-      } else if (x > FTextLeft) {
-        bool onMark = false;
-        const int r0 = FSelArea->GetStartRow();
-        if (FSelArea->isRowAble() && r0 >= 0 && r0 < rowCount) {
-          const TAttrListItem* attr = GetLinesAttr(r0);
-          onMark = attr->WrapPos == col || attr->Indent == col;
-        }
-        SetMouseCursor(onMark ? crSizeWE : crDefault);
-      } else if (y > FTextTop) {
-        SetMouseCursor(kRowSelCursor);
-      }
+      at.SetHoverCursor();
       break;
-
-    case dmFoldColSel: {
-      const int c = Max(col, FSelArea->FMaxIndent + kMinFoldWidth);
-      if (c != FSelArea->FDragCol) {
-        DrawDragLine(FSelArea->FDragCol);
-        DrawDragLine(c);
-        FSelArea->FDragCol = c;
-      }
+    case dmFoldColSel:
+      at.MoveDragLine(Max(at.Col(), FSelArea->FMaxIndent + kMinFoldWidth));
       break;
-    }
-
-    case dmIndent: {
-      const int c = Max(Min(col, FSelArea->FMinWrapPos - kMinFoldWidth), 0);
-      if (c != FSelArea->FDragCol) {
-        DrawDragLine(FSelArea->FDragCol);
-        DrawDragLine(c);
-        FSelArea->FDragCol = c;
-      }
+    case dmIndent:
+      at.MoveDragLine(Max(Min(at.Col(), FSelArea->FMinWrapPos - kMinFoldWidth), 0));
       break;
-    }
-
     case dmRowSel:
-      if (held && row != FLastDragRow) {
-        FAutoScroller.Stop();
-        SetMouseCursor(kRowSelCursor);
-        FSelArea->PutEndRow(Min(row, rowCount - 1));
-        if (row - FTopLine > GetDspRowCount())
-          row = AutoScroll(asRowDown, x, y, TPoint(col, row)).y;
-        else if (row < FTopLine)
-          row = AutoScroll(asRowUp, x, y, TPoint(col, row)).y;
-        if (FLastDragRow == -1) FLastDragRow = row;
-        MarkRows(FLastDragRow, row);
-        SetSelAreaMaxMin();
-        ValiPaint();
-        FLastDragRow = row;
-      }
+      if (held && at.Row() != FLastDragRow) at.DragRows();
       break;
-
-    case dmCharsSel: {
-      const TPoint adjusted = ColAdj(cell, true);
-      col = Min(adjusted.x, FMaxRowLen);
-      row = adjusted.y;
-      if (!held || (col == FCaret.x && row == FCaret.y)) break;
-      FAutoScroller.Stop();
-      FSelArea->PutEndPoint(PointAlign(TPoint(col, row)));
-      TAutoScroll kind = asCharDown;
-      bool scroll = true;
-      if (row - FTopLine > GetDspRowCount())
-        kind = asCharDown;
-      else if (row < FTopLine)
-        kind = asCharUp;
-      else if (col - FLeftCol > GetDspColCount())
-        kind = asCharRight;
-      else if (col - FLeftCol <= 0)
-        kind = asCharLeft;
-      else
-        scroll = false;
-      if (scroll) {
-        const TPoint at = AutoScroll(kind, x, y, TPoint(col, row));
-        col = at.x;
-        row = at.y;
-      }
-      // Only what changed is redrawn: the rows between the old and the new
-      // end, or within one row the strip between them.
-      if (row != FCaret.y) {
-        MarkRows(FCaret.y, row);
-        ValiPaint();
-      } else {
-        const int top = (row - FTopLine) * FRowHeight + FTextTop;
-        FPaintRect = TRect((Min(FCaret.x, col) - FLeftCol) * FCharStep + FTextLeft, top,
-                           (Max(FCaret.x, col) - FLeftCol) * FCharStep + FTextLeft, top + FRowHeight);
-        DrawLine(row);
-      }
-      FCaret = TPoint(col, row);  // the system caret follows at button up
+    case dmCharsSel:
+      at.DragChars(held);
       break;
-    }
   }
   Inherited(Message.Message);
 }
@@ -341,82 +451,16 @@ void TCustomAFEdit::WMMouseMove(TWMMouse& Message) {
 void TCustomAFEdit::WMLButtonDown(TWMMouse& Message) {
   FAutoScroller.Stop();
   if (CanFocus()) SetFocus();
-  const int x = Message.XPos, y = Message.YPos;
   const bool shift = (Message.Keys & MK_SHIFT) != 0;
-  const TPoint cell = MouseToCell(x, y);
-  int col = cell.x, row = cell.y;
-  const int rowCount = GetLinesCount();
+  TMouseAt at(*this, Message);
   const TCursor cursor = GetCursor();  // the zone of the last idle move
 
-  if (cursor == crSizeWE) {
-    const int r0 = FSelArea->GetStartRow();
-    if (FSelArea->isRowAble() && r0 >= 0 && r0 < rowCount) {
-      const TAttrListItem* attr = GetLinesAttr(r0);
-      if (attr->WrapPos == col)
-        FDragState = dmFoldColSel;
-      else if (attr->Indent == Min(col, attr->WrapPos - kMinFoldWidth))
-        FDragState = dmIndent;
-      // Only a drag that starts draws its line: a press beside the marks
-      // leaves nothing behind.
-      if (FDragState == dmFoldColSel || FDragState == dmIndent) {
-        DrawDragLine(col);
-        FSelArea->FDragCol = col;
-        SetCapture(GetHandle());
-      }
-    }
-  } else if (cursor == crIBeam) {
-    const TPoint adjusted = ColAdj(cell, true);  // off the second byte of a character
-    col = adjusted.x;
-    row = adjusted.y;
-    if (FSelArea->isRowAble()) {
-      MarkRows(FSelArea->GetStartRow(), FSelArea->GetEndRow());
-      FSelArea->RowReset();
-    }
-    CancelComposition(GetHandle());
-    if (shift) {
-      // Extends from the caret to the click; the caret stays.
-      const int s0 = FSelArea->GetStartPoint().y;
-      const int e0 = FSelArea->GetEndPoint().y;
-      FSelArea->PutStartPoint(PointAlign(FCaret));
-      FSelArea->PutEndPoint(PointAlign(TPoint(col, row)));
-      MarkRows(Min(s0, FSelArea->GetStartPoint().y), Max(e0, FSelArea->GetEndPoint().y));
-    } else {
-      if (FSelArea->isPointAble()) MarkRows(FSelArea->GetStartPoint().y, FSelArea->GetEndPoint().y);
-      const TPoint aligned = PointAlign(TPoint(col, row));
-      FSelArea->PutStartPoint(aligned);
-      FSelArea->PutEndPoint(aligned);
-      HideCaret(GetHandle());
-      FCaret = TPoint(col, row);  // not aligned: right of a row's end stays there
-      SetCaretPosition();
-    }
-    FDragState = dmCharsSel;
-    SetCapture(GetHandle());
-    ValiPaint();
-  } else if (cursor == kRowSelCursor) {
-    MarkRows(FSelArea->GetStartPoint().y, FSelArea->GetEndPoint().y);
-    MarkRows(row, row);
-    FSelArea->PointReset();
-    const int clicked = Min(row, rowCount - 1);
-    if (shift) {
-      // Extends a row selection to the clicked row, else selects that row.
-      if (FSelArea->isRowAble())
-        MarkRows(FSelArea->GetStartRow(), FSelArea->GetEndRow());
-      else
-        FSelArea->PutStartRow(clicked);
-      FSelArea->PutEndRow(clicked);
-      MarkRows(FSelArea->GetStartRow(), FSelArea->GetEndRow());
-    } else {
-      if (FSelArea->isRowAble()) MarkRows(FSelArea->GetStartRow(), FSelArea->GetEndRow());
-      FSelArea->PutStartRow(row);
-      FSelArea->PutEndRow(clicked);
-    }
-    SetSelAreaMaxMin();
-    ValiPaint();
-    SetCapture(GetHandle());
-    FDragState = dmRowSel;
-    // Every row drag starts afresh from the pressed row.
-    FLastDragRow = -1;
-  }
+  if (cursor == crSizeWE)
+    at.PressRulerMark();
+  else if (cursor == crIBeam)
+    at.PressText(shift);
+  else if (cursor == kRowSelCursor)
+    at.PressRowMargin(shift);
 
   ReportSelectChange();
   Inherited(Message.Message);
@@ -455,6 +499,103 @@ void TCustomAFEdit::WMLButtonUp(TWMMouse& Message) {
   Inherited(Message.Message);
 }
 
+// A double click's selection around byte i of row `row` (text s): a run of
+// equal column attributes, a double-byte character, or an ASCII word.
+class TCustomAFEdit::TDoubleClick {
+ public:
+  TDoubleClick(TCustomAFEdit& ed, int row, int i, const AnsiString& s, int rowCount)
+      : ed_(ed), row_(row), i_(i), s_(s), rowCount_(rowCount) {}
+
+  // A run of equal column attributes, across row ends.
+  void SelectAttrRun(TColor color, TFontStyles style);
+  void SelectCharacter();
+  // An ASCII word; it goes on across soft row ends only, since a row's CR
+  // ends it.
+  void SelectWord();
+
+ private:
+  int Dsp(int q, int r) const { return ed_.DspPos(TPoint(q, r)).x; }
+  int Length(int r) const { return static_cast<int>(ed_.FLines->Get(r).size()); }
+
+  TCustomAFEdit& ed_;
+  const int row_;
+  const int i_;
+  const AnsiString& s_;
+  const int rowCount_;
+};
+
+void TCustomAFEdit::TDoubleClick::SelectAttrRun(TColor color, TFontStyles style) {
+  auto matches = [&](int r, int q) {
+    const TColAttrListItem* item = ed_.GetColAttrs(r)->GetItem(q);
+    return item->HasAttr && item->Color == color && item->Style == style;
+  };
+  int r = row_, q = i_;
+  while (matches(r, q)) {
+    ed_.FSelArea->PutStartPoint(TPoint(Dsp(q, r), r));
+    if (--q < 0) {
+      if (r == 0) break;
+      --r;
+      q = Length(r);
+    }
+  }
+  r = row_;
+  q = i_;
+  while (matches(r, q)) {
+    ed_.FSelArea->PutEndPoint(TPoint(Dsp(q, r) + 1, r));
+    if (++q > Length(r)) {
+      if (r == rowCount_ - 1) break;
+      ++r;
+      q = 0;
+    }
+  }
+}
+
+void TCustomAFEdit::TDoubleClick::SelectCharacter() {
+  switch (Cp932ByteType(s_, i_)) {
+    case mbLeadByte:
+      ed_.FSelArea->PutStartPoint(TPoint(Dsp(i_, row_), row_));
+      ed_.FSelArea->PutEndPoint(TPoint(Dsp(i_ + 2, row_), row_));
+      break;
+    case mbTrailByte:
+      ed_.FSelArea->PutStartPoint(TPoint(Dsp(i_ - 1, row_), row_));
+      ed_.FSelArea->PutEndPoint(TPoint(Dsp(i_ + 1, row_), row_));
+      break;
+    case mbSingleByte:
+      SelectWord();
+      break;
+  }
+}
+
+void TCustomAFEdit::TDoubleClick::SelectWord() {
+  int r = row_, q = i_;
+  AnsiString t = s_;
+  while (IsAsciiAlnum(static_cast<unsigned char>(t[static_cast<size_t>(q)])) && Cp932ByteType(t, q) == mbSingleByte) {
+    ed_.FSelArea->PutStartPoint(TPoint(Dsp(q, r), r));
+    if (--q < 0) {
+      if (r == 0) break;
+      --r;
+      t = ed_.FLines->Get(r);
+      if (t.empty()) break;
+      q = static_cast<int>(t.size()) - 1;
+    }
+  }
+  r = row_;
+  q = i_;
+  t = s_;
+  while (true) {
+    if (q >= static_cast<int>(t.size())) {
+      if (r >= rowCount_ - 1) break;
+      ++r;
+      t = ed_.FLines->Get(r);
+      q = 0;
+      continue;
+    }
+    if (!IsAsciiAlnum(static_cast<unsigned char>(t[static_cast<size_t>(q)]))) break;
+    ed_.FSelArea->PutEndPoint(TPoint(Dsp(q + 1, r), r));
+    ++q;
+  }
+}
+
 // Acts at the caret, which the first click of the double click placed.
 void TCustomAFEdit::WMLButtonDblClk(TWMMouse& Message) {
   const int rowCount = GetLinesCount();
@@ -469,82 +610,12 @@ void TCustomAFEdit::WMLButtonDblClk(TWMMouse& Message) {
     Inherited(Message.Message);
     return;
   }
-  auto dsp = [this](int q, int r) { return DspPos(TPoint(q, r)).x; };
-  auto length = [this](int r) { return static_cast<int>(FLines->Get(r).size()); };
-
+  TDoubleClick click(*this, row, i, s, rowCount);
   const TColAttrListItem* at = GetColAttrs(row)->GetItem(i);
-  if (at->HasAttr) {
-    // A run of equal column attributes, across row ends.
-    const TColor color = at->Color;
-    const TFontStyles style = at->Style;
-    auto matches = [&](int r, int q) {
-      const TColAttrListItem* item = GetColAttrs(r)->GetItem(q);
-      return item->HasAttr && item->Color == color && item->Style == style;
-    };
-    int r = row, q = i;
-    while (matches(r, q)) {
-      FSelArea->PutStartPoint(TPoint(dsp(q, r), r));
-      if (--q < 0) {
-        if (r == 0) break;
-        --r;
-        q = length(r);
-      }
-    }
-    r = row;
-    q = i;
-    while (matches(r, q)) {
-      FSelArea->PutEndPoint(TPoint(dsp(q, r) + 1, r));
-      if (++q > length(r)) {
-        if (r == rowCount - 1) break;
-        ++r;
-        q = 0;
-      }
-    }
-  } else {
-    switch (Cp932ByteType(s, i)) {
-      case mbLeadByte:
-        FSelArea->PutStartPoint(TPoint(dsp(i, row), row));
-        FSelArea->PutEndPoint(TPoint(dsp(i + 2, row), row));
-        break;
-      case mbTrailByte:
-        FSelArea->PutStartPoint(TPoint(dsp(i - 1, row), row));
-        FSelArea->PutEndPoint(TPoint(dsp(i + 1, row), row));
-        break;
-      case mbSingleByte: {
-        // An ASCII word; it goes on across soft row ends only, since a
-        // row's CR ends it.
-        int r = row, q = i;
-        AnsiString t = s;
-        while (IsAsciiAlnum(static_cast<unsigned char>(t[static_cast<size_t>(q)])) &&
-               Cp932ByteType(t, q) == mbSingleByte) {
-          FSelArea->PutStartPoint(TPoint(dsp(q, r), r));
-          if (--q < 0) {
-            if (r == 0) break;
-            --r;
-            t = FLines->Get(r);
-            if (t.empty()) break;
-            q = static_cast<int>(t.size()) - 1;
-          }
-        }
-        r = row;
-        q = i;
-        t = s;
-        while (true) {
-          if (q >= static_cast<int>(t.size())) {
-            if (r >= rowCount - 1) break;
-            ++r;
-            t = FLines->Get(r);
-            q = 0;
-            continue;
-          }
-          if (!IsAsciiAlnum(static_cast<unsigned char>(t[static_cast<size_t>(q)]))) break;
-          FSelArea->PutEndPoint(TPoint(dsp(q + 1, r), r));
-          ++q;
-        }
-        break;
-      }
-    }
-  }
+  if (at->HasAttr)
+    click.SelectAttrRun(at->Color, at->Style);
+  else
+    click.SelectCharacter();
 
   if (FSelArea->isPointAble() && OnSelect) OnSelect(this);
   MarkRows(FSelArea->GetStartPoint().y, FSelArea->GetEndPoint().y);

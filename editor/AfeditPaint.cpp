@@ -41,31 +41,6 @@ bool FindKeyword(const TStrings* list, const AnsiString& word) {
   return false;
 }
 
-// One row being drawn: the state the colour and mark routines share.
-struct RowState {
-  int indent = 0;
-  AnsiString T;                  // indent bytes, then the text with tabs as fill bytes
-  AnsiString D;                  // T as shown, ending in one CR or LF cell
-  std::vector<int> fillsBefore;  // fill bytes in T[0, k)
-  int col = 0;                   // current display column
-  int index = 0;                 // current character index in the row's text
-  AnsiString run;                // bytes gathered for the next text output
-  AnsiString word;               // keyword candidate ending at col
-
-  // DspColToCharCount(T, column, indent) in constant time.
-  int CharIndexAt(int column) const {
-    int lenT = static_cast<int>(T.size());
-    if (lenT == 0) return 0;
-    int c = column;
-    if (c < lenT) {
-      while (c < lenT && T[static_cast<size_t>(c)] == kFillByte) ++c;
-    } else {
-      c = lenT;
-    }
-    return c - fillsBefore[static_cast<size_t>(c)] - indent;
-  }
-};
-
 // The double-byte characters of a dependence-character text, taken at
 // character boundaries, as a set of codes; rebuilt when the text changes.
 const std::bitset<65536>& DependenceSet(const AnsiString& chars) {
@@ -102,6 +77,545 @@ void TCustomAFEdit::ExtTextPaint(int x, int y, int minLeft, AnsiString s) {
   Canvas->MoveTo(x + n * FCharStep, y + FRowHeight);
 }
 
+// One row being drawn into its strip: the row's display text, its record,
+// the canvas, and the walk over the cells of the strip. Text is gathered in
+// `run_` and written at the pen in one output whenever the colours change.
+class TCustomAFEdit::TRowPainter {
+ public:
+  TRowPainter(TCustomAFEdit& ed, int row, TAttrListItem* attr, int y, const TRect& strip)
+      : ed_(ed), row_(row), attr_(attr), y_(y), strip_(strip), cv_(ed.Canvas),
+        lastRow_(row == ed.GetLinesCount() - 1), dependence_(DependenceSet(ed.FDependenceChar)) {
+    BuildText();
+  }
+
+  // The background of the whole strip, then (unless OnDrawLine declines)
+  // the cells of the strip; false when the handler declined.
+  bool DrawStrip();
+  // The wrap column's line and, below the last row, the empty area.
+  void DrawWrapLine();
+  void FillBelowText();
+
+ private:
+  bool View(TViewOption option) const { return ed_.FViewOpt.Contains(option); }
+  void BuildText();
+  int CharIndexAt(int column) const;
+  bool SelectedAt(int c) const;
+  void SetColors(int c, TCharKind kind);
+  bool SetBlockColors();
+  void SetKindColors(TCharKind kind, bool sel);
+  int PenX() const { return cv_->GetPenPos().x; }
+  void DrawAtPen(const AnsiString& s) { ed_.ExtTextPaint(PenX(), y_, ed_.FTextLeft, s); }
+  void Flush();
+  // Flushes the run and forgets the keyword candidate before a mark.
+  void EndRun();
+  void DrawMark(int x, TMark mark);
+  void DrawKeyword();
+  void DrawKeywordIfShown();
+  void DrawKeywordTail(const AnsiString& rest);
+  // One piece in colours of its own, between runs of plain text.
+  void DrawMarked(const AnsiString& s, TCharKind kind);
+  bool IsDependenceChar(const AnsiString& ch) const;
+  bool InWord(int k) const;
+  void WidenStrip();
+  // Draws the cell at col_ (with what belongs to it); false when the cell
+  // ended a run of column attributes and must be examined afresh.
+  bool DrawCell();
+  void DrawIndentMarks();
+  void DrawColAttrRun();
+  void DrawDoubleByte();
+  void DrawTabGroup();
+  void DrawSingleByte(unsigned char b);
+  void FinishStrip();
+
+  TCustomAFEdit& ed_;
+  const int row_;
+  TAttrListItem* const attr_;
+  const int y_;
+  const TRect strip_;
+  TCanvas* const cv_;
+  const bool lastRow_;
+  const std::bitset<65536>& dependence_;
+
+  int indent_ = 0;
+  AnsiString text_;               // indent bytes, then the text with tabs as fill bytes
+  AnsiString shown_;              // text_ as shown, ending in one CR or LF cell
+  std::vector<int> fillsBefore_;  // fill bytes in text_[0, k)
+  int first_ = 0;                 // first and end column of the widened strip
+  int end_ = 0;
+  int col_ = 0;                   // current display column
+  int index_ = 0;                 // current character index in the row's text
+  int nextChange_ = -1;           // next character index where a block attribute changes
+  unsigned char lastByte_ = 0;    // last byte drawn
+  AnsiString run_;                // bytes gathered for the next text output
+  AnsiString word_;               // keyword candidate ending at col_
+};
+
+void TCustomAFEdit::TRowPainter::BuildText() {
+  indent_ = Max(0, attr_->Indent);
+  text_.assign(static_cast<size_t>(indent_), kIndentByte);
+  text_ += ed_.TabExpand(ed_.FLines->Strings(row_), false);
+  fillsBefore_.resize(text_.size() + 1);
+  fillsBefore_[0] = 0;
+  for (size_t k = 0; k < text_.size(); ++k) fillsBefore_[k + 1] = fillsBefore_[k] + (text_[k] == kFillByte);
+
+  shown_ = text_;
+  if (!View(voTab) || !View(voIndent)) {
+    for (char& b : shown_) {
+      if (!View(voTab) && (b == '\t' || b == kFillByte)) b = ' ';
+      if (!View(voIndent) && b == kIndentByte) b = ' ';
+    }
+  }
+  if (shown_.empty())
+    shown_.assign(1, '\n');
+  else if (!ed_.isCrLine(row_))
+    shown_ += '\n';
+}
+
+// DspColToCharCount(text_, column, indent_) in constant time.
+int TCustomAFEdit::TRowPainter::CharIndexAt(int column) const {
+  int lenT = static_cast<int>(text_.size());
+  if (lenT == 0) return 0;
+  int c = column;
+  if (c < lenT) {
+    while (c < lenT && text_[static_cast<size_t>(c)] == kFillByte) ++c;
+  } else {
+    c = lenT;
+  }
+  return c - fillsBefore_[static_cast<size_t>(c)] - indent_;
+}
+
+bool TCustomAFEdit::TRowPainter::SelectedAt(int c) const {
+  return (ed_.FSelArea->isSelPoint(c, row_) && indent_ <= c && c < static_cast<int>(text_.size())) ||
+         ed_.FSelArea->isSelRow(row_);
+}
+
+// Canvas font colour and style and brush colour for one piece of this kind
+// at column c.
+void TCustomAFEdit::TRowPainter::SetColors(int c, TCharKind kind) {
+  if (kind == ckCmt) return;
+  bool sel = SelectedAt(c);
+  if (sel) {
+    TFont* f = cv_->Font;
+    if (attr_->BackColor == ed_.FColor) {
+      f->SetColor(ed_.FSelFont->GetColor());
+      f->SetStyle(ed_.FSelFont->GetStyle());
+      cv_->Brush->SetColor(ed_.FColSelBrush);
+    } else {
+      f->SetColor(attr_->BackColor);
+      cv_->Brush->SetColor(attr_->TextColor);
+      f->SetStyle(ed_.FSelFont->GetStyle());
+    }
+  } else if (SetBlockColors()) {
+    return;
+  }
+  SetKindColors(kind, sel);
+}
+
+// A block attribute over the current character decides its colours alone.
+bool TCustomAFEdit::TRowPainter::SetBlockColors() {
+  TColor bc;
+  TFontStyles bs;
+  if (!ed_.FBlkAttrs->GetProperty(TPoint(index_, row_), bc, bs)) return false;
+  cv_->Font->SetColor(bc);
+  cv_->Font->SetStyle(bs);
+  cv_->Brush->SetColor(attr_->BackColor);
+  return true;
+}
+
+void TCustomAFEdit::TRowPainter::SetKindColors(TCharKind kind, bool sel) {
+  TFont* f = cv_->Font;
+  TBrush* br = cv_->Brush;
+  switch (kind) {
+    case ckNorm:
+      if (!sel) {
+        f->Assign(ed_.Font);
+        f->SetColor(attr_->TextColor);
+        br->SetColor(attr_->BackColor);
+      }
+      break;
+    case ckJSpace:
+      if (!sel) {
+        f->SetColor(ed_.FMarkColor);
+        br->SetColor(attr_->BackColor);
+      }
+      break;
+    case ckCrMark:
+    case ckNone:
+      if (!sel) {
+        f->SetColor(ed_.FColCr);
+        br->SetColor(attr_->BackColor);
+      }
+      break;
+    case ckDependence:
+      f->SetColor(ed_.FDependenceFont->GetColor());
+      if (!sel) br->SetColor(attr_->BackColor);
+      break;
+    case ckKeyWord:
+      if (sel) {
+        f->SetStyle(ed_.FKeywordFont->GetStyle());
+        // Resolved first, so that the mix of system and plain colours
+        // always gives a plain colour.
+        f->SetColor(ColorToRGB(ed_.Font->GetColor()) ^ ColorToRGB(ed_.FKeywordFont->GetColor()) ^
+                    ColorToRGB(ed_.FSelFont->GetColor()));
+      } else {
+        f->Assign(ed_.FKeywordFont);
+        br->SetColor(attr_->BackColor);
+      }
+      break;
+    case ckColAttr:
+      if (!sel) {
+        TColAttrListItem* item = attr_->ColAttrs ? attr_->ColAttrs->PeekItem(index_) : nullptr;
+        f->SetColor(item ? item->Color : 0);
+        br->SetColor(attr_->BackColor);
+      }
+      break;
+    case ckCmt:
+      break;
+  }
+}
+
+void TCustomAFEdit::TRowPainter::Flush() {
+  if (!run_.empty()) DrawAtPen(run_);
+  run_.clear();
+}
+
+void TCustomAFEdit::TRowPainter::EndRun() {
+  Flush();
+  word_.clear();
+}
+
+void TCustomAFEdit::TRowPainter::DrawMark(int x, TMark mark) {
+  switch (mark) {
+    case mkFold:
+      if (View(voFoldMark)) ed_.ExtTextPaint(x, y_, ed_.FTextLeft, ed_.FFoldMark);
+      break;
+    case mkCR:
+      if (!View(voCr)) break;
+      if (!ed_.FCrMarkText.empty()) {
+        SetColors(col_, ckCrMark);
+        ed_.ExtTextPaint(x, y_, ed_.FTextLeft, ed_.FCrMarkText);
+      } else {
+        if (attr_->BackColor != ed_.FCrBmpBack) ed_.SetCrColor(ed_.FColCr, attr_->BackColor);
+        cv_->Draw(x, y_, SelectedAt(col_) ? ed_.FCrSelBmp : ed_.FCrBmp);
+      }
+      break;
+    case mkEOF:
+      ed_.ExtTextPaint(x, y_, ed_.FTextLeft, ed_.FEofMark);
+      break;
+    case mkTab:
+      break;
+  }
+}
+
+// Redraws the word that ends before col_ in the keyword font when it is one
+// of the keywords, split where the selection starts or ends inside it.
+void TCustomAFEdit::TRowPainter::DrawKeyword() {
+  if (word_.empty() || !FindKeyword(ed_.FKeywords, word_)) return;
+  const AnsiString W = word_;
+  int n = static_cast<int>(W.size());
+  int col = col_;
+  Flush();
+  cv_->MoveTo(PenX() - n * ed_.FCharStep, y_);
+  int start = 0;
+  for (int k = 0; k < n; ++k) {
+    if (SelectedAt(col - n + k) != SelectedAt(col - n + k - 1)) {
+      SetColors(col - n + k - 1, ckKeyWord);
+      if (k > start) DrawAtPen(W.substr(static_cast<size_t>(start), static_cast<size_t>(k - start)));
+      SetColors(col - n + k, ckKeyWord);
+      start = k;
+    }
+  }
+  SetColors(col - 1, ckKeyWord);
+  DrawKeywordTail(W.substr(static_cast<size_t>(start)));
+  cv_->MoveTo(PenX(), y_);
+  run_.clear();
+  word_.clear();
+  SetColors(col, ckNorm);
+}
+
+// A wider keyword font keeps its last glyph inside the word's cells.
+void TCustomAFEdit::TRowPainter::DrawKeywordTail(const AnsiString& rest) {
+  int rlen = static_cast<int>(rest.size());
+  int w = cv_->TextWidth(rest.substr(rest.size() - 1)) + 1;
+  const int step = ed_.FCharStep;
+  if (rlen >= 2 && w > step) {
+    int d = Max(1, (w - step) / rlen);
+    int k = Min((w - step) / d, rlen);
+    int* dx = ed_.CharDx(rlen);
+    for (int j = 0; j < k; ++j) dx[j] -= d;
+    DrawAtPen(rest);
+    for (int j = 0; j < k; ++j) dx[j] = step;
+  } else {
+    DrawAtPen(rest);
+  }
+}
+
+void TCustomAFEdit::TRowPainter::DrawKeywordIfShown() {
+  if (View(voKeyWord)) DrawKeyword();
+}
+
+void TCustomAFEdit::TRowPainter::DrawMarked(const AnsiString& s, TCharKind kind) {
+  SetColors(col_, kind);
+  DrawAtPen(s);
+  SetColors(col_, ckNorm);
+}
+
+bool TCustomAFEdit::TRowPainter::IsDependenceChar(const AnsiString& ch) const {
+  return dependence_.test(
+      static_cast<size_t>((static_cast<unsigned char>(ch[0]) << 8) | static_cast<unsigned char>(ch[1])));
+}
+
+bool TCustomAFEdit::TRowPainter::InWord(int k) const {
+  unsigned char b = static_cast<unsigned char>(shown_[static_cast<size_t>(k)]);
+  return b == '\t' || b == static_cast<unsigned char>(kFillByte) || ed_.FWordChars[b];
+}
+
+// The bytes that lie in the strip, widened to whole characters, whole tab
+// groups and whole words; every decision on a trail byte walks the string
+// from its start, and nothing reads past its end.
+void TCustomAFEdit::TRowPainter::WidenStrip() {
+  const AnsiString& D = shown_;
+  const int len = static_cast<int>(D.size());
+  const int step = ed_.FCharStep;
+  int s = (strip_.Left - ed_.FTextLeft) / step + ed_.FLeftCol;
+  // A cell cut by the strip's right edge is drawn too (clipped).
+  int e = (strip_.Right - ed_.FTextLeft + step - 1) / step + ed_.FLeftCol;
+  if (s > 0 && s < len) {
+    if (InWord(s))
+      while (s > 0 && InWord(s - 1)) --s;
+    if (Cp932IsTrail(D, s)) --s;
+  } else if (s == len) {
+    s = len - 1;
+  }
+  if (e < len) {
+    if (e > 0 && Cp932IsTrail(D, e)) ++e;
+    if (e < len) {
+      if (D[static_cast<size_t>(e)] == '\n' || D[static_cast<size_t>(e)] == '\r')
+        ++e;
+      else if (InWord(e))
+        while (e < len && InWord(e)) ++e;
+    }
+  }
+  first_ = s;
+  end_ = Min(e, len);
+}
+
+bool TCustomAFEdit::TRowPainter::DrawStrip() {
+  // Background of the whole strip.
+  SetColors(0, ckNone);
+  cv_->FillRect(strip_);
+
+  bool defaultDraw = true;
+  if (ed_.OnDrawLine) ed_.OnDrawLine(&ed_, row_, strip_, shown_, defaultDraw);
+  if (!defaultDraw) return false;
+
+  WidenStrip();
+  cv_->MoveTo((first_ - ed_.FLeftCol) * ed_.FCharStep + ed_.FTextLeft, y_);
+  col_ = first_;
+  index_ = CharIndexAt(first_);
+  nextChange_ = ed_.FBlkAttrs->NearestChangePos(TPoint(0, row_));
+  SetColors(col_, ckNorm);
+  lastByte_ = 0;
+  const bool indentShown = View(voIndent);
+
+  while (col_ < end_) {
+    lastByte_ = static_cast<unsigned char>(shown_[static_cast<size_t>(col_)]);
+    index_ = CharIndexAt(col_);
+    if (index_ >= nextChange_ && nextChange_ >= 0) {
+      EndRun();
+      SetColors(col_, ckNorm);
+      nextChange_ = ed_.FBlkAttrs->NearestChangePos(TPoint(index_ + 1, row_));
+    }
+    if (indentShown && index_ == -1) {
+      DrawIndentMarks();
+    } else if (!DrawCell()) {
+      continue;  // the byte that ended a run of column attributes is examined afresh
+    }
+    if (SelectedAt(col_) != SelectedAt(col_ + 1)) {
+      SetColors(col_, ckNorm);
+      Flush();
+      SetColors(col_ + 1, ckNorm);
+    }
+    ++col_;
+  }
+  FinishStrip();
+  return true;
+}
+
+// Last indent cell: the indent from the first drawn column as marks.
+void TCustomAFEdit::TRowPainter::DrawIndentMarks() {
+  run_.assign(static_cast<size_t>(Max(0, indent_ - first_)), ed_.FIndentChar);
+  SetColors(col_, ckJSpace);
+  Flush();
+  SetColors(col_, ckNorm);
+}
+
+bool TCustomAFEdit::TRowPainter::DrawCell() {
+  TColAttrListItem* colItem = nullptr;
+  if (attr_->ColAttrs && index_ >= 0) colItem = attr_->ColAttrs->PeekItem(index_);
+  const unsigned char b = lastByte_;
+  if (colItem && colItem->HasAttr) {
+    DrawColAttrRun();
+    return false;
+  }
+  if (Cp932CharLen(shown_, col_) == 2) {
+    DrawDoubleByte();
+  } else if (b == '\r') {
+    DrawKeywordIfShown();
+    EndRun();
+    DrawMark(PenX(), mkCR);
+  } else if (b == '\n') {
+    DrawKeywordIfShown();
+    EndRun();
+    SetColors(col_, ckCrMark);
+    int x = PenX();
+    DrawMark(x, mkFold);
+    if (lastRow_) DrawMark(x, mkEOF);
+  } else if (b == '\t') {
+    DrawKeywordIfShown();
+    EndRun();
+    DrawMarked(AnsiString(1, ed_.FTabChar), ckJSpace);
+  } else if (b == static_cast<unsigned char>(kFillByte)) {
+    DrawTabGroup();
+  } else {
+    DrawSingleByte(b);
+  }
+  return true;
+}
+
+// A run of characters with the same column attribute.
+void TCustomAFEdit::TRowPainter::DrawColAttrRun() {
+  const AnsiString& D = shown_;
+  DrawKeywordIfShown();
+  Flush();
+  TFontStyles keptStyle = cv_->Font->GetStyle();
+  TColAttrListItem* item = attr_->ColAttrs->PeekItem(index_);
+  cv_->Font->SetColor(SelectedAt(col_) ? ed_.FSelFont->GetColor() : item->Color);
+  cv_->Font->SetStyle(item->Style);
+  for (;;) {
+    unsigned char c = static_cast<unsigned char>(D[static_cast<size_t>(col_)]);
+    run_ += static_cast<char>(c);
+    lastByte_ = c;
+    if (Cp932CharLen(D, col_) == 2) {
+      // The whole character before any change of colour.
+      run_ += D[static_cast<size_t>(col_ + 1)];
+      lastByte_ = static_cast<unsigned char>(D[static_cast<size_t>(col_ + 1)]);
+      ++col_;
+    }
+    if (SelectedAt(col_) != SelectedAt(col_ + 1)) {
+      SetColors(col_, ckColAttr);
+      Flush();
+      SetColors(col_ + 1, ckColAttr);
+    }
+    ++col_;
+    index_ = CharIndexAt(col_);
+    if (col_ >= end_) break;
+    TColAttrListItem* next = index_ >= 0 ? attr_->ColAttrs->PeekItem(index_) : nullptr;
+    if (!next || !next->HasAttr) break;
+    if (!(next->Style == cv_->Font->GetStyle() && next->Color == cv_->Font->GetColor())) break;
+  }
+  word_.clear();
+  Flush();
+  SetColors(col_, ckNorm);
+  cv_->Font->SetStyle(keptStyle);
+}
+
+// A double-byte character: the full-width space and dependence characters
+// as marks, any other one joins the run (and ends a keyword candidate).
+void TCustomAFEdit::TRowPainter::DrawDoubleByte() {
+  DrawKeywordIfShown();
+  AnsiString ch = shown_.substr(static_cast<size_t>(col_), 2);
+  if (View(voAnsiSpace) && ch == "\x81\x40") {
+    EndRun();
+    DrawMarked(ed_.FJSpaceMark, ckJSpace);
+  } else if (View(voDependence) && IsDependenceChar(ch)) {
+    EndRun();
+    DrawMarked(ch, ckDependence);
+  } else {
+    run_ += ch;
+    word_.clear();
+  }
+  lastByte_ = static_cast<unsigned char>(ch[1]);
+  ++col_;
+}
+
+// A whole tab group takes the colours of its first cell.
+void TCustomAFEdit::TRowPainter::DrawTabGroup() {
+  const AnsiString& D = shown_;
+  const int len = static_cast<int>(D.size());
+  DrawKeywordIfShown();
+  EndRun();
+  SetColors(col_, ckJSpace);
+  AnsiString group;
+  int k = col_;
+  while (k < len && D[static_cast<size_t>(k)] == kFillByte) {
+    group += ed_.FTabFillChar;
+    ++k;
+  }
+  if (k < len && D[static_cast<size_t>(k)] == '\t') {
+    group += ed_.FTabChar;
+    ++k;
+  }
+  DrawAtPen(group);
+  SetColors(col_, ckNorm);
+  col_ = k - 1;
+  lastByte_ = static_cast<unsigned char>(D[static_cast<size_t>(col_)]);
+}
+
+// Half-width kana as marks; word bytes extend the keyword candidate; any
+// other byte ends it.
+void TCustomAFEdit::TRowPainter::DrawSingleByte(unsigned char b) {
+  if (View(voHankana) && b > 0x80) {
+    DrawKeywordIfShown();
+    EndRun();
+    DrawMarked(AnsiString(1, static_cast<char>(b)), ckDependence);
+  } else if (ed_.FWordChars[b]) {
+    run_ += static_cast<char>(b);
+    word_ += static_cast<char>(b);
+  } else {
+    DrawKeywordIfShown();
+    run_ += static_cast<char>(b);
+    word_.clear();
+  }
+}
+
+void TCustomAFEdit::TRowPainter::FinishStrip() {
+  if (lastByte_ == static_cast<unsigned char>(kIndentByte) && col_ > first_) {
+    // The strip ended inside the indent.
+    std::replace(run_.begin(), run_.end(), kIndentByte, ed_.FIndentChar);
+    SetColors(col_ - 1, ckJSpace);
+    Flush();
+  } else {
+    DrawKeywordIfShown();
+    Flush();
+  }
+}
+
+void TCustomAFEdit::TRowPainter::DrawWrapLine() {
+  if (!ed_.FOptions.Contains(aoAutoFormat) || !View(voWrapLine)) return;
+  int x = (attr_->WrapPos - ed_.FLeftCol) * ed_.FCharStep + ed_.FTextLeft;
+  // Never into the margin when the wrap column is scrolled out of view.
+  if (x < ed_.FTextLeft || x >= ed_.FTextRect.Right) return;
+  // The pixels of a one-pixel pmCopy line from (x, y) to (x, y + row
+  // height), filled as a rectangle so that the changed area reported to the
+  // window is exactly the line's.
+  cv_->Pen->SetMode(pmCopy);
+  cv_->Pen->SetColor(ed_.FMarkColor);
+  cv_->Brush->SetColor(ed_.FMarkColor);
+  cv_->FillRect(TRect(x, y_, x + 1, y_ + ed_.FRowHeight));
+  cv_->MoveTo(x, y_ + ed_.FRowHeight);
+}
+
+// Everything below the text, the margin included.
+void TCustomAFEdit::TRowPainter::FillBelowText() {
+  if (!lastRow_) return;
+  cv_->Brush->SetColor(ed_.FColor);
+  cv_->FillRect(TRect(ed_.ClientRect().Left, (row_ + 1 - ed_.FTopLine) * ed_.FRowHeight + ed_.FTextTop,
+                      ed_.FTextRect.Right, ed_.FTextRect.Bottom));
+}
+
+// ---------------------------------------------------------------------------
+
 void TCustomAFEdit::DrawLine(int row) {
   if (FUpdating) return;
 
@@ -119,416 +633,18 @@ void TCustomAFEdit::DrawLine(int row) {
   IntersectRect(C, TRect(FTextLeft, y, FTextRect.Right, y + FRowHeight), FPaintRect);
   if (C.IsEmpty() || row < FTopLine || row > FTopLine + GetDspRowCount() + 1) return;
 
-  int rowCount = GetLinesCount();
-  if (row >= rowCount) {
+  if (row >= GetLinesCount()) {
     C.Left = 0;
     Canvas->Brush->SetColor(FColor);
     Canvas->FillRect(C);
     return;
   }
 
-  RowState st;
-  st.indent = Max(0, attr->Indent);
-  st.T.assign(static_cast<size_t>(st.indent), kIndentByte);
-  st.T += TabExpand(FLines->Strings(row), false);
-  st.fillsBefore.resize(st.T.size() + 1);
-  st.fillsBefore[0] = 0;
-  for (size_t k = 0; k < st.T.size(); ++k) st.fillsBefore[k + 1] = st.fillsBefore[k] + (st.T[k] == kFillByte);
-  int lenT = static_cast<int>(st.T.size());
-
-  st.D = st.T;
-  if (!FViewOpt.Contains(voTab) || !FViewOpt.Contains(voIndent)) {
-    for (char& b : st.D) {
-      if (!FViewOpt.Contains(voTab) && (b == '\t' || b == kFillByte)) b = ' ';
-      if (!FViewOpt.Contains(voIndent) && b == kIndentByte) b = ' ';
-    }
-  }
-  if (st.D.empty())
-    st.D.assign(1, '\n');
-  else if (!isCrLine(row))
-    st.D += '\n';
-  const AnsiString& D = st.D;
-  int len = static_cast<int>(D.size());
-
-  TCanvas* cv = Canvas;
-  const bool lastRow = row == rowCount - 1;
-
-  auto selectedAt = [&](int c) {
-    return (FSelArea->isSelPoint(c, row) && st.indent <= c && c < lenT) || FSelArea->isSelRow(row);
-  };
-
-  // Canvas font colour and style and brush colour for one piece of kind k.
-  auto setColors = [&](int c, TCharKind k) {
-    if (k == ckCmt) return;
-    TFont* f = cv->Font;
-    TBrush* br = cv->Brush;
-    bool sel = selectedAt(c);
-    if (sel) {
-      if (attr->BackColor == FColor) {
-        f->SetColor(FSelFont->GetColor());
-        f->SetStyle(FSelFont->GetStyle());
-        br->SetColor(FColSelBrush);
-      } else {
-        f->SetColor(attr->BackColor);
-        br->SetColor(attr->TextColor);
-        f->SetStyle(FSelFont->GetStyle());
-      }
-    } else {
-      TColor bc;
-      TFontStyles bs;
-      if (FBlkAttrs->GetProperty(TPoint(st.index, row), bc, bs)) {
-        f->SetColor(bc);
-        f->SetStyle(bs);
-        br->SetColor(attr->BackColor);
-        return;
-      }
-    }
-    switch (k) {
-      case ckNorm:
-        if (!sel) {
-          f->Assign(Font);
-          f->SetColor(attr->TextColor);
-          br->SetColor(attr->BackColor);
-        }
-        break;
-      case ckJSpace:
-        if (!sel) {
-          f->SetColor(FMarkColor);
-          br->SetColor(attr->BackColor);
-        }
-        break;
-      case ckCrMark:
-      case ckNone:
-        if (!sel) {
-          f->SetColor(FColCr);
-          br->SetColor(attr->BackColor);
-        }
-        break;
-      case ckDependence:
-        f->SetColor(FDependenceFont->GetColor());
-        if (!sel) br->SetColor(attr->BackColor);
-        break;
-      case ckKeyWord:
-        if (sel) {
-          f->SetStyle(FKeywordFont->GetStyle());
-          // Resolved first, so that the mix of system and plain colours
-          // always gives a plain colour.
-          f->SetColor(ColorToRGB(Font->GetColor()) ^ ColorToRGB(FKeywordFont->GetColor()) ^
-                      ColorToRGB(FSelFont->GetColor()));
-        } else {
-          f->Assign(FKeywordFont);
-          br->SetColor(attr->BackColor);
-        }
-        break;
-      case ckColAttr:
-        if (!sel) {
-          TColAttrListItem* item = attr->ColAttrs ? attr->ColAttrs->PeekItem(st.index) : nullptr;
-          f->SetColor(item ? item->Color : 0);
-          br->SetColor(attr->BackColor);
-        }
-        break;
-      case ckCmt:
-        break;
-    }
-  };
-
-  auto penX = [&] { return cv->GetPenPos().x; };
-  auto drawAtPen = [&](const AnsiString& s) { ExtTextPaint(penX(), y, FTextLeft, s); };
-  auto flush = [&] {
-    if (!st.run.empty()) drawAtPen(st.run);
-    st.run.clear();
-  };
-
-  auto drawMark = [&](int x, TMark mark) {
-    switch (mark) {
-      case mkFold:
-        if (FViewOpt.Contains(voFoldMark)) ExtTextPaint(x, y, FTextLeft, FFoldMark);
-        break;
-      case mkCR:
-        if (!FViewOpt.Contains(voCr)) break;
-        if (!FCrMarkText.empty()) {
-          setColors(st.col, ckCrMark);
-          ExtTextPaint(x, y, FTextLeft, FCrMarkText);
-        } else {
-          if (attr->BackColor != FCrBmpBack) SetCrColor(FColCr, attr->BackColor);
-          cv->Draw(x, y, selectedAt(st.col) ? FCrSelBmp : FCrBmp);
-        }
-        break;
-      case mkEOF:
-        ExtTextPaint(x, y, FTextLeft, FEofMark);
-        break;
-      case mkTab:
-        break;
-    }
-  };
-
-  // Redraws the word that ends before col in the keyword font when it is
-  // one of the keywords.
-  auto drawKeyword = [&] {
-    if (st.word.empty() || !FindKeyword(FKeywords, st.word)) return;
-    const AnsiString W = st.word;
-    int n = static_cast<int>(W.size());
-    int col = st.col;
-    flush();
-    cv->MoveTo(penX() - n * FCharStep, y);
-    int start = 0;
-    for (int k = 0; k < n; ++k) {
-      if (selectedAt(col - n + k) != selectedAt(col - n + k - 1)) {
-        setColors(col - n + k - 1, ckKeyWord);
-        if (k > start) drawAtPen(W.substr(static_cast<size_t>(start), static_cast<size_t>(k - start)));
-        setColors(col - n + k, ckKeyWord);
-        start = k;
-      }
-    }
-    setColors(col - 1, ckKeyWord);
-    AnsiString R = W.substr(static_cast<size_t>(start));
-    int rlen = static_cast<int>(R.size());
-    int w = cv->TextWidth(R.substr(R.size() - 1)) + 1;
-    if (rlen >= 2 && w > FCharStep) {
-      // A wider keyword font keeps its last glyph inside the word's cells.
-      int d = Max(1, (w - FCharStep) / rlen);
-      int k = Min((w - FCharStep) / d, rlen);
-      int* dx = CharDx(rlen);
-      for (int j = 0; j < k; ++j) dx[j] -= d;
-      drawAtPen(R);
-      for (int j = 0; j < k; ++j) dx[j] = FCharStep;
-    } else {
-      drawAtPen(R);
-    }
-    cv->MoveTo(penX(), y);
-    st.run.clear();
-    st.word.clear();
-    setColors(col, ckNorm);
-  };
-  auto kw = [&] {
-    if (FViewOpt.Contains(voKeyWord)) drawKeyword();
-  };
-
-  const std::bitset<65536>& dependence = DependenceSet(FDependenceChar);
-  auto isDependenceChar = [&](const AnsiString& ch) {
-    return dependence.test(static_cast<size_t>(
-        (static_cast<unsigned char>(ch[0]) << 8) | static_cast<unsigned char>(ch[1])));
-  };
-
-  // Background of the whole strip.
-  setColors(0, ckNone);
-  cv->FillRect(C);
-
-  bool defaultDraw = true;
-  if (OnDrawLine) OnDrawLine(this, row, C, D, defaultDraw);
-  if (!defaultDraw) return;
-
-  // The bytes that lie in the strip, widened to whole characters, whole tab
-  // groups and whole words; every decision on a trail byte walks the string
-  // from its start, and nothing reads past its end.
-  auto inW = [&](int k) {
-    unsigned char b = static_cast<unsigned char>(D[static_cast<size_t>(k)]);
-    return b == '\t' || b == static_cast<unsigned char>(kFillByte) || FWordChars[b];
-  };
-  int s = (C.Left - FTextLeft) / FCharStep + FLeftCol;
-  // A cell cut by the strip's right edge is drawn too (clipped).
-  int e = (C.Right - FTextLeft + FCharStep - 1) / FCharStep + FLeftCol;
-  if (s > 0 && s < len) {
-    if (inW(s))
-      while (s > 0 && inW(s - 1)) --s;
-    if (Cp932IsTrail(D, s)) --s;
-  } else if (s == len) {
-    s = len - 1;
-  }
-  if (e < len) {
-    if (e > 0 && Cp932IsTrail(D, e)) ++e;
-    if (e < len) {
-      if (D[static_cast<size_t>(e)] == '\n' || D[static_cast<size_t>(e)] == '\r')
-        ++e;
-      else if (inW(e))
-        while (e < len && inW(e)) ++e;
-    }
-  }
-  e = Min(e, len);
-
-  cv->MoveTo((s - FLeftCol) * FCharStep + FTextLeft, y);
-  st.col = s;
-  st.index = st.CharIndexAt(s);
-  int nextChange = FBlkAttrs->NearestChangePos(TPoint(0, row));
-  setColors(st.col, ckNorm);
-  unsigned char lastByte = 0;
-  const bool voIndentOn = FViewOpt.Contains(voIndent);
-
-  while (st.col < e) {
-    int& col = st.col;
-    unsigned char b = static_cast<unsigned char>(D[static_cast<size_t>(col)]);
-    lastByte = b;
-    st.index = st.CharIndexAt(col);
-
-    if (st.index >= nextChange && nextChange >= 0) {
-      flush();
-      st.word.clear();
-      setColors(col, ckNorm);
-      nextChange = FBlkAttrs->NearestChangePos(TPoint(st.index + 1, row));
-    }
-
-    TColAttrListItem* colItem = nullptr;
-    if (attr->ColAttrs && st.index >= 0) colItem = attr->ColAttrs->PeekItem(st.index);
-
-    if (voIndentOn && st.index == -1) {
-      // Last indent cell: the indent from the first drawn column as marks.
-      st.run.assign(static_cast<size_t>(Max(0, st.indent - s)), FIndentChar);
-      setColors(col, ckJSpace);
-      flush();
-      setColors(col, ckNorm);
-    } else if (colItem && colItem->HasAttr) {
-      // A run of characters with the same column attribute.
-      kw();
-      flush();
-      TFontStyles keptStyle = cv->Font->GetStyle();
-      cv->Font->SetColor(selectedAt(col) ? FSelFont->GetColor() : colItem->Color);
-      cv->Font->SetStyle(colItem->Style);
-      for (;;) {
-        unsigned char c = static_cast<unsigned char>(D[static_cast<size_t>(col)]);
-        st.run += static_cast<char>(c);
-        lastByte = c;
-        if (Cp932CharLen(D, col) == 2) {
-          // The whole character before any change of colour.
-          st.run += D[static_cast<size_t>(col + 1)];
-          lastByte = static_cast<unsigned char>(D[static_cast<size_t>(col + 1)]);
-          ++col;
-        }
-        if (selectedAt(col) != selectedAt(col + 1)) {
-          setColors(col, ckColAttr);
-          flush();
-          setColors(col + 1, ckColAttr);
-        }
-        ++col;
-        st.index = st.CharIndexAt(col);
-        if (col >= e) break;
-        TColAttrListItem* next = st.index >= 0 ? attr->ColAttrs->PeekItem(st.index) : nullptr;
-        if (!next || !next->HasAttr) break;
-        if (!(next->Style == cv->Font->GetStyle() && next->Color == cv->Font->GetColor())) break;
-      }
-      st.word.clear();
-      flush();
-      setColors(col, ckNorm);
-      cv->Font->SetStyle(keptStyle);
-      continue;  // the byte that ended the run is examined afresh
-    } else if (Cp932CharLen(D, col) == 2) {
-      kw();
-      AnsiString ch = D.substr(static_cast<size_t>(col), 2);
-      if (FViewOpt.Contains(voAnsiSpace) && ch == "\x81\x40") {
-        flush();
-        st.word.clear();
-        setColors(col, ckJSpace);
-        drawAtPen(FJSpaceMark);
-        setColors(col, ckNorm);
-      } else if (FViewOpt.Contains(voDependence) && isDependenceChar(ch)) {
-        flush();
-        st.word.clear();
-        setColors(col, ckDependence);
-        drawAtPen(ch);
-        setColors(col, ckNorm);
-      } else {
-        st.run += ch;
-        st.word.clear();
-      }
-      lastByte = static_cast<unsigned char>(ch[1]);
-      ++col;
-    } else if (b == '\r') {
-      kw();
-      flush();
-      st.word.clear();
-      drawMark(penX(), mkCR);
-    } else if (b == '\n') {
-      kw();
-      flush();
-      st.word.clear();
-      setColors(col, ckCrMark);
-      int x = penX();
-      drawMark(x, mkFold);
-      if (lastRow) drawMark(x, mkEOF);
-    } else if (b == '\t') {
-      kw();
-      flush();
-      st.word.clear();
-      setColors(col, ckJSpace);
-      drawAtPen(AnsiString(1, FTabChar));
-      setColors(col, ckNorm);
-    } else if (b == static_cast<unsigned char>(kFillByte)) {
-      // A whole tab group takes the colours of its first cell.
-      kw();
-      flush();
-      st.word.clear();
-      setColors(col, ckJSpace);
-      AnsiString group;
-      int k = col;
-      while (k < len && D[static_cast<size_t>(k)] == kFillByte) {
-        group += FTabFillChar;
-        ++k;
-      }
-      if (k < len && D[static_cast<size_t>(k)] == '\t') {
-        group += FTabChar;
-        ++k;
-      }
-      drawAtPen(group);
-      setColors(col, ckNorm);
-      col = k - 1;
-      lastByte = static_cast<unsigned char>(D[static_cast<size_t>(col)]);
-    } else if (FViewOpt.Contains(voHankana) && b > 0x80) {
-      kw();
-      flush();
-      st.word.clear();
-      setColors(col, ckDependence);
-      drawAtPen(AnsiString(1, static_cast<char>(b)));
-      setColors(col, ckNorm);
-    } else if (FWordChars[b]) {
-      st.run += static_cast<char>(b);
-      st.word += static_cast<char>(b);
-    } else {
-      kw();
-      st.run += static_cast<char>(b);
-      st.word.clear();
-    }
-
-    if (selectedAt(col) != selectedAt(col + 1)) {
-      setColors(col, ckNorm);
-      flush();
-      setColors(col + 1, ckNorm);
-    }
-    ++col;
-  }
-
-  if (lastByte == static_cast<unsigned char>(kIndentByte) && st.col > s) {
-    // The strip ended inside the indent.
-    std::replace(st.run.begin(), st.run.end(), kIndentByte, FIndentChar);
-    setColors(st.col - 1, ckJSpace);
-    flush();
-  } else {
-    kw();
-    flush();
-  }
-
+  TRowPainter painter(*this, row, attr, y, C);
+  if (!painter.DrawStrip()) return;
   DrawLeftMgn(row, FormatRowNumber(FRowDspFmt, row + 1));
-
-  if (FOptions.Contains(aoAutoFormat) && FViewOpt.Contains(voWrapLine)) {
-    int x = (attr->WrapPos - FLeftCol) * FCharStep + FTextLeft;
-    // Never into the margin when the wrap column is scrolled out of view.
-    if (x >= FTextLeft && x < FTextRect.Right) {
-      // The pixels of a one-pixel pmCopy line from (x, y) to (x, y + row
-      // height), filled as a rectangle so that the changed area reported to
-      // the window is exactly the line's.
-      cv->Pen->SetMode(pmCopy);
-      cv->Pen->SetColor(FMarkColor);
-      cv->Brush->SetColor(FMarkColor);
-      cv->FillRect(TRect(x, y, x + 1, y + FRowHeight));
-      cv->MoveTo(x, y + FRowHeight);
-    }
-  }
-
-  if (lastRow) {
-    // Everything below the text, the margin included.
-    cv->Brush->SetColor(FColor);
-    cv->FillRect(TRect(ClientRect().Left, (rowCount - FTopLine) * FRowHeight + FTextTop, FTextRect.Right,
-                       FTextRect.Bottom));
-  }
-
+  painter.DrawWrapLine();
+  painter.FillBelowText();
   GetLinesAttr(row)->Changed = 0;
 }
 

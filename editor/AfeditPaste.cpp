@@ -225,8 +225,7 @@ void TCustomAFEdit::InsertClipRows(TStrings* lines, int first, int n, bool fromP
     FLines->Put(row, text);
     FUndoBuff->Push(FUndoGroup, row, 0, FCaret, acInsert, AnsiString(), text, zero, attr);
     GetLinesAttr(row)->Changed = 1;
-    const int len = static_cast<int>(text.size());
-    if (len + 1 > FMaxRowLen) FMaxRowLen = len + 2;
+    NoteRowWidth(text);
   }
   FCaret.y = caretRow + n;
 }

@@ -25,7 +25,7 @@ void TCustomAFEdit::InsertLineP(int row, AnsiString text, const TAttrListItem& a
   if (OnLineInsert) OnLineInsert(this, row, text);
   FUndoBuff->Push(FUndoGroup, row, 0, FCaret, acInsert, AnsiString(), text, TAttrListItem(), a);
   FLines->Insert(row, text);
-  if (static_cast<int>(text.size()) + 1 > FMaxRowLen) FMaxRowLen = static_cast<int>(text.size()) + 2;
+  NoteRowWidth(text);
   a.Changed = 1;
   a.ColAttrs = nullptr;
   FLinesAttr->Insert(row, a);
@@ -63,6 +63,7 @@ void TCustomAFEdit::LineChange(int row, AnsiString text, bool newGroup) {
     FUndoBuff->Push(FUndoGroup, row, 0, FCaret, acChange, text, FLines->Get(row), changed,
                     *GetLinesAttr(row));
   }
+  NoteRowWidth(FLines->Get(row));
   if (OnUndoChange) OnUndoChange(this, FUndoBuff->FCanUndo, false);
 }
 

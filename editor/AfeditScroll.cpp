@@ -117,6 +117,10 @@ void TCustomAFEdit::CaretMoveResultPaint() {
     Paint();
   }
 
+  // The bar's range was set at its last refresh; a caret past it (End on a
+  // row of tabs, a row just widened) widens it first, or the position set
+  // below would be held inside the old range.
+  if (c > FHScrollInfo.nMax) SetScrollBars(FScrollBars);
   if (c < left - 1) {
     FHScrollInfo.nPos = c;
     if (ShowsHorizontal(FScrollBars)) SetScrollInfo(wnd, SB_HORZ, FHScrollInfo, false);
@@ -169,109 +173,94 @@ void TCustomAFEdit::CaretMoveResultPaint() {
 // ---------------------------------------------------------------------------
 // Scroll messages.
 
-void TCustomAFEdit::WMVScroll(TWMScroll& Message) {
-  HWND wnd = GetHandle();
-  bool shift = GetKeyState(VK_SHIFT) < 0;
-  if (FSelArea->isPointAble() || FSelArea->isRowAble()) {
-    HideCaret(wnd);
-    ++FCaretHideCount;
-  }
-  ScrollAccel = Max(1, Min(FAccelRate, ScrollAccel + 1));
+namespace {
 
-  TScrollInfo si;
+// The values of one scroll bar: from the bar when it is shown, else from
+// the record kept at the last refresh. The record has no track position: a
+// track then goes to the kept position.
+TScrollInfo ReadScrollBar(HWND wnd, int bar, bool shown, const TScrollInfo& kept) {
+  TScrollInfo si{};
   si.cbSize = kScrollInfoSize;
   si.fMask = SIF_ALL;
-  if (ShowsVertical(FScrollBars)) {
-    GetScrollInfo(wnd, SB_VERT, &si);
-  } else {
-    si.fMask = FVScrollInfo.fMask;
-    si.nMin = FVScrollInfo.nMin;
-    si.nMax = FVScrollInfo.nMax;
-    si.nPage = FVScrollInfo.nPage;
-    si.nPos = FVScrollInfo.nPos;
-    // The stored record has no track position: a track then goes to the
-    // stored position.
-    si.nTrackPos = FVScrollInfo.nPos;
+  if (shown) {
+    GetScrollInfo(wnd, bar, &si);
+    return si;
   }
+  si.fMask = kept.fMask;
+  si.nMin = kept.nMin;
+  si.nMax = kept.nMax;
+  si.nPage = kept.nPage;
+  si.nPos = kept.nPos;
+  si.nTrackPos = kept.nPos;
+  return si;
+}
 
-  int N = GetLinesCount();
-  int R = GetDspRowCount();
+}  // namespace
+
+// One vertical scroll message: the bar's values, the row count and page
+// height when it came, and whether Shift (which leaves the caret where it
+// is) was held.
+class TCustomAFEdit::TVScroll {
+ public:
+  explicit TVScroll(TCustomAFEdit& ed);
+  void Run(int code);
+
+ private:
+  void ReadBar();
   // Keeps a carried caret within the view: at most the second-last fully
   // visible row, then on an existing row.
-  auto carryCaret = [&] {
-    if (!shift) {
-      if (FCaret.y < FTopLine) FCaret.y = FTopLine;
-      int upper = Max(FTopLine, FTopLine + R - 2);
-      if (FCaret.y > upper) FCaret.y = upper;
-    }
-    if (FCaret.y >= N) FCaret.y = N - 1;
-  };
+  void CarryCaret();
+  void LineUp();
+  void LineDown();
+  void StepLine(int code);
+  void PageUp();
+  void PageDown();
+  void ThumbPosition();
+  void ThumbTrack();
 
-  switch (Message.ScrollCode) {
+  TCustomAFEdit& ed_;
+  const HWND wnd_;
+  const bool shift_;
+  TScrollInfo si_{};
+  int N_ = 0;
+  int R_ = 0;
+};
+
+TCustomAFEdit::TVScroll::TVScroll(TCustomAFEdit& ed)
+    : ed_(ed), wnd_(ed.GetHandle()), shift_(GetKeyState(VK_SHIFT) < 0) {
+  if (ed.FSelArea->isPointAble() || ed.FSelArea->isRowAble()) {
+    HideCaret(wnd_);
+    ++ed.FCaretHideCount;
+  }
+  ScrollAccel = Max(1, Min(ed.FAccelRate, ScrollAccel + 1));
+  ReadBar();
+  N_ = ed.GetLinesCount();
+  R_ = ed.GetDspRowCount();
+}
+
+void TCustomAFEdit::TVScroll::ReadBar() {
+  si_ = ReadScrollBar(wnd_, SB_VERT, ShowsVertical(ed_.FScrollBars), ed_.FVScrollInfo);
+}
+
+void TCustomAFEdit::TVScroll::CarryCaret() {
+  TPoint& caret = ed_.FCaret;
+  if (!shift_) {
+    if (caret.y < ed_.FTopLine) caret.y = ed_.FTopLine;
+    int upper = Max(ed_.FTopLine, ed_.FTopLine + R_ - 2);
+    if (caret.y > upper) caret.y = upper;
+  }
+  if (caret.y >= N_) caret.y = N_ - 1;
+}
+
+void TCustomAFEdit::TVScroll::Run(int code) {
+  switch (code) {
     case SB_LINEUP:
-    case SB_LINEDOWN:
-      HideCaret(wnd);
-      if (Message.ScrollCode == SB_LINEUP) {
-        int k = ScrollAccel;
-        for (int pass = 0; pass < k; ++pass) {
-          if (FTopLine - ScrollAccel <= 0) ScrollAccel = 1;
-          if (FTopLine > 0) {
-            --FTopLine;
-            if (!shift && FCaret.y - FTopLine > R - 2) --FCaret.y;
-            Paint();
-          }
-        }
-      } else if (N - R >= FTopLine) {
-        FTopLine += ScrollAccel;
-        if (!shift && FCaret.y < FTopLine) FCaret.y += ScrollAccel;
-        Paint();
-      }
-      SetScrollBarPos(wnd, SB_VERT, FTopLine, true);
-      SetCaretPosition();
-      SetScrollBars(FScrollBars);
-      ShowCaret(wnd);
-      break;
-    case SB_PAGEUP:
-      for (int pass = 0, k = ScrollAccel; pass < k; ++pass) {
-        FTopLine = Max(0, FTopLine - R);
-        if (!shift) FCaret.y -= R;
-        FCaret.y = Max(0, FCaret.y);
-        if (FTopLine != FLastTopLine) Paint();
-      }
-      break;
-    case SB_PAGEDOWN:
-      for (int pass = 0, k = ScrollAccel; pass < k; ++pass) {
-        FTopLine = Max(0, Min(si.nMax - R, FTopLine + R));
-        if (!shift) FCaret.y += R;
-        FCaret.y = Min(FCaret.y, N - 1);
-        if (FTopLine != FLastTopLine) Paint();
-      }
-      break;
-    case SB_THUMBPOSITION:
-      if (Focused()) {
-        FTopLine = Max(0, si.nPos);
-        carryCaret();
-        if (FTopLine != FLastTopLine) {
-          Paint();
-          FLastTopLine = FTopLine;
-        }
-      } else {
-        SetScrollBars(FScrollBars);
-      }
-      break;
+    case SB_LINEDOWN: StepLine(code); break;
+    case SB_PAGEUP: PageUp(); break;
+    case SB_PAGEDOWN: PageDown(); break;
+    case SB_THUMBPOSITION: ThumbPosition(); break;
     case SB_THUMBTRACK:
-      if (FThumbTrack) {
-        int old = FTopLine;
-        FTopLine = Max(0, ShowsVertical(FScrollBars) ? si.nTrackPos : Min(si.nTrackPos, N - 1));
-        carryCaret();
-        HideCaret(wnd);
-        if (FTopLine != old) Paint();
-        if (Focused()) {
-          SetCaretPosition();
-          ShowCaret(wnd);
-        }
-        FLastTopLine = FTopLine;
-      }
+      if (ed_.FThumbTrack) ThumbTrack();
       break;
     case SB_ENDSCROLL:
       ScrollAccel = 0;
@@ -281,99 +270,198 @@ void TCustomAFEdit::WMVScroll(TWMScroll& Message) {
   }
 }
 
-void TCustomAFEdit::WMHScroll(TWMScroll& Message) {
-  HWND wnd = GetHandle();
-  SetFocus();
+void TCustomAFEdit::TVScroll::StepLine(int code) {
+  HideCaret(wnd_);
+  if (code == SB_LINEUP)
+    LineUp();
+  else
+    LineDown();
+  SetScrollBarPos(wnd_, SB_VERT, ed_.FTopLine, true);
+  ed_.SetCaretPosition();
+  ed_.SetScrollBars(ed_.FScrollBars);
+  ShowCaret(wnd_);
+}
 
-  TScrollInfo si;
-  si.cbSize = kScrollInfoSize;
-  si.fMask = SIF_ALL;
-  bool barShown = ShowsHorizontal(FScrollBars);
-  if (barShown) {
-    GetScrollInfo(wnd, SB_HORZ, &si);
-  } else {
-    si.fMask = FHScrollInfo.fMask;
-    si.nMin = FHScrollInfo.nMin;
-    si.nMax = FHScrollInfo.nMax;
-    si.nPage = FHScrollInfo.nPage;
-    si.nPos = FHScrollInfo.nPos;
+void TCustomAFEdit::TVScroll::LineUp() {
+  int k = ScrollAccel;
+  for (int pass = 0; pass < k; ++pass) {
+    if (ed_.FTopLine - ScrollAccel <= 0) ScrollAccel = 1;
+    if (ed_.FTopLine > 0) {
+      --ed_.FTopLine;
+      if (!shift_ && ed_.FCaret.y - ed_.FTopLine > R_ - 2) --ed_.FCaret.y;
+      ed_.Paint();
+    }
   }
+}
 
-  int C = GetDspColCount();
-  int R = GetDspRowCount();
-  // Redraws the R + 1 rows of the view inside FPaintRect.
-  auto drawStrip = [&] {
-    HideCaret(wnd);
-    for (int r = FTopLine; r <= FTopLine + R; ++r) DrawLine(r);
-    SetCaretPosition();
-    ShowCaret(wnd);
-  };
+void TCustomAFEdit::TVScroll::LineDown() {
+  if (N_ - R_ < ed_.FTopLine) return;
+  ed_.FTopLine += ScrollAccel;
+  if (!shift_ && ed_.FCaret.y < ed_.FTopLine) ed_.FCaret.y += ScrollAccel;
+  ed_.Paint();
+}
 
-  switch (Message.ScrollCode) {
-    case SB_LINELEFT:
-      if (FLeftCol <= 0) break;
-      --FLeftCol;
-      SetScrollBarPos(wnd, SB_HORZ, FLeftCol, true);
-      ScrollWindow(wnd, FCharStep, 0, &FTextRect, &FTextRect);
-      ValidateRect(wnd, &FTextRect);
-      FPaintRect = FTextRect;
-      FPaintRect.Right = FTextLeft + 2 * FCharStep;
-      drawStrip();
-      break;
-    case SB_LINERIGHT:
-      FMaxRowLen = Max(FMaxRowLen, FDefWrapPos + 2);
-      if (FMaxRowLen - C < FLeftCol) break;
-      ++FLeftCol;
-      SetScrollBarPos(wnd, SB_HORZ, FLeftCol, true);
-      ScrollWindow(wnd, -FCharStep, 0, &FTextRect, &FTextRect);
-      ValidateRect(wnd, &FTextRect);
-      FPaintRect = FTextRect;
-      FPaintRect.Left = FTextLeft + (C - 4) * FCharStep;
-      drawStrip();
-      break;
+void TCustomAFEdit::TVScroll::PageUp() {
+  for (int pass = 0, k = ScrollAccel; pass < k; ++pass) {
+    ed_.FTopLine = Max(0, ed_.FTopLine - R_);
+    if (!shift_) ed_.FCaret.y -= R_;
+    ed_.FCaret.y = Max(0, ed_.FCaret.y);
+    if (ed_.FTopLine != ed_.FLastTopLine) ed_.Paint();
+  }
+}
+
+void TCustomAFEdit::TVScroll::PageDown() {
+  for (int pass = 0, k = ScrollAccel; pass < k; ++pass) {
+    ed_.FTopLine = Max(0, Min(si_.nMax - R_, ed_.FTopLine + R_));
+    if (!shift_) ed_.FCaret.y += R_;
+    ed_.FCaret.y = Min(ed_.FCaret.y, N_ - 1);
+    if (ed_.FTopLine != ed_.FLastTopLine) ed_.Paint();
+  }
+}
+
+void TCustomAFEdit::TVScroll::ThumbPosition() {
+  if (!ed_.Focused()) {
+    ed_.SetScrollBars(ed_.FScrollBars);
+    return;
+  }
+  ed_.FTopLine = Max(0, si_.nPos);
+  CarryCaret();
+  if (ed_.FTopLine != ed_.FLastTopLine) {
+    ed_.Paint();
+    ed_.FLastTopLine = ed_.FTopLine;
+  }
+}
+
+void TCustomAFEdit::TVScroll::ThumbTrack() {
+  int old = ed_.FTopLine;
+  ed_.FTopLine = Max(0, ShowsVertical(ed_.FScrollBars) ? si_.nTrackPos : Min(si_.nTrackPos, N_ - 1));
+  CarryCaret();
+  HideCaret(wnd_);
+  if (ed_.FTopLine != old) ed_.Paint();
+  if (ed_.Focused()) {
+    ed_.SetCaretPosition();
+    ShowCaret(wnd_);
+  }
+  ed_.FLastTopLine = ed_.FTopLine;
+}
+
+void TCustomAFEdit::WMVScroll(TWMScroll& Message) { TVScroll(*this).Run(Message.ScrollCode); }
+
+// One horizontal scroll message: the bar's values when it came and the
+// view's size in cells.
+class TCustomAFEdit::THScroll {
+ public:
+  explicit THScroll(TCustomAFEdit& ed);
+  void Run(const TWMScroll& message);
+
+ private:
+  void LineLeft();
+  void LineRight();
+  void PageRight();
+  void ThumbTrack(int messagePos);
+  // Moves the view's pixels by 'cols' columns (positive: to the right) and
+  // redraws the strip the move uncovered, within FPaintRect.
+  void Shift(int cols);
+  void DrawStrip();
+
+  TCustomAFEdit& ed_;
+  const HWND wnd_;
+  const bool barShown_;
+  TScrollInfo si_{};
+  const int C_;
+  const int R_;
+};
+
+TCustomAFEdit::THScroll::THScroll(TCustomAFEdit& ed)
+    : ed_(ed), wnd_(ed.GetHandle()), barShown_(ShowsHorizontal(ed.FScrollBars)),
+      C_(ed.GetDspColCount()), R_(ed.GetDspRowCount()) {
+  si_ = ReadScrollBar(wnd_, SB_HORZ, barShown_, ed.FHScrollInfo);
+}
+
+void TCustomAFEdit::THScroll::Run(const TWMScroll& message) {
+  switch (message.ScrollCode) {
+    case SB_LINELEFT: LineLeft(); break;
+    case SB_LINERIGHT: LineRight(); break;
     case SB_PAGELEFT:
-      FLeftCol = FLeftCol < C ? 0 : FLeftCol - (C - 2);
-      Paint();
+      ed_.FLeftCol = ed_.FLeftCol < C_ ? 0 : ed_.FLeftCol - (C_ - 2);
+      ed_.Paint();
       break;
-    case SB_PAGERIGHT: {
-      // A page of C - 2 columns, but never past the point where the bar's
-      // last column stands at the right edge (and never backwards).
-      int lastStart = Max(0, si.nMax - C + 1);
-      int target = Min(FLeftCol + Max(1, C - 2), lastStart);
-      FLeftCol = Max(FLeftCol, target);
-      Paint();
-      break;
-    }
+    case SB_PAGERIGHT: PageRight(); break;
     case SB_THUMBPOSITION:
-      FLeftCol = Max(0, si.nPos);
-      Paint();
+      ed_.FLeftCol = Max(0, si_.nPos);
+      ed_.Paint();
       break;
-    case SB_THUMBTRACK: {
-      if (!FThumbTrack) break;
-      int old = FLeftCol;
-      // The 32-bit track position of the bar (the message's 16-bit word
-      // turns negative on wide rows), held within the bar's range.
-      int pos = barShown ? si.nTrackPos : Message.Pos;
-      int hi = Max(si.nMin, si.nMax - Max(static_cast<int>(si.nPage) - 1, 0));
-      FLeftCol = Max(0, Max(si.nMin, Min(pos, hi)));
-      SetScrollBarPos(wnd, SB_HORZ, FLeftCol, true);
-      HideCaret(wnd);
-      int d = old - FLeftCol;
-      ScrollWindow(wnd, d * FCharStep, 0, &FTextRect, &FTextRect);
-      ValidateRect(wnd, &FTextRect);
-      FPaintRect = FTextRect;
-      if (old < FLeftCol)
-        FPaintRect.Left = ClientWidth() + d * FCharStep;
-      else
-        FPaintRect.Right = FTextLeft + d * FCharStep;
-      for (int r = FTopLine; r <= FTopLine + R; ++r) DrawLine(r);
-      SetCaretPosition();
-      ShowCaret(wnd);
+    case SB_THUMBTRACK:
+      if (ed_.FThumbTrack) ThumbTrack(message.Pos);
       break;
-    }
     default:
       break;
   }
+}
+
+void TCustomAFEdit::THScroll::DrawStrip() {
+  for (int r = ed_.FTopLine; r <= ed_.FTopLine + R_; ++r) ed_.DrawLine(r);
+  ed_.SetCaretPosition();
+  ShowCaret(wnd_);
+}
+
+void TCustomAFEdit::THScroll::Shift(int cols) {
+  ScrollWindow(wnd_, cols * ed_.FCharStep, 0, &ed_.FTextRect, &ed_.FTextRect);
+  ValidateRect(wnd_, &ed_.FTextRect);
+  ed_.FPaintRect = ed_.FTextRect;
+}
+
+void TCustomAFEdit::THScroll::LineLeft() {
+  if (ed_.FLeftCol <= 0) return;
+  --ed_.FLeftCol;
+  SetScrollBarPos(wnd_, SB_HORZ, ed_.FLeftCol, true);
+  Shift(1);
+  ed_.FPaintRect.Right = ed_.FTextLeft + 2 * ed_.FCharStep;
+  HideCaret(wnd_);
+  DrawStrip();
+}
+
+void TCustomAFEdit::THScroll::LineRight() {
+  ed_.FMaxRowLen = Max(ed_.FMaxRowLen, ed_.FDefWrapPos + 2);
+  if (ed_.FMaxRowLen - C_ < ed_.FLeftCol) return;
+  ++ed_.FLeftCol;
+  SetScrollBarPos(wnd_, SB_HORZ, ed_.FLeftCol, true);
+  Shift(-1);
+  ed_.FPaintRect.Left = ed_.FTextLeft + (C_ - 4) * ed_.FCharStep;
+  HideCaret(wnd_);
+  DrawStrip();
+}
+
+void TCustomAFEdit::THScroll::PageRight() {
+  // A page of C - 2 columns, but never past the point where the bar's last
+  // column stands at the right edge (and never backwards).
+  int lastStart = Max(0, si_.nMax - C_ + 1);
+  int target = Min(ed_.FLeftCol + Max(1, C_ - 2), lastStart);
+  ed_.FLeftCol = Max(ed_.FLeftCol, target);
+  ed_.Paint();
+}
+
+void TCustomAFEdit::THScroll::ThumbTrack(int messagePos) {
+  int old = ed_.FLeftCol;
+  // The 32-bit track position of the bar (the message's 16-bit word turns
+  // negative on wide rows), held within the bar's range.
+  int pos = barShown_ ? si_.nTrackPos : messagePos;
+  int hi = Max(si_.nMin, si_.nMax - Max(static_cast<int>(si_.nPage) - 1, 0));
+  ed_.FLeftCol = Max(0, Max(si_.nMin, Min(pos, hi)));
+  SetScrollBarPos(wnd_, SB_HORZ, ed_.FLeftCol, true);
+  HideCaret(wnd_);
+  int d = old - ed_.FLeftCol;
+  Shift(d);
+  if (old < ed_.FLeftCol)
+    ed_.FPaintRect.Left = ed_.ClientWidth() + d * ed_.FCharStep;
+  else
+    ed_.FPaintRect.Right = ed_.FTextLeft + d * ed_.FCharStep;
+  DrawStrip();
+}
+
+void TCustomAFEdit::WMHScroll(TWMScroll& Message) {
+  SetFocus();
+  THScroll(*this).Run(Message);
 }
 
 // ---------------------------------------------------------------------------

@@ -37,9 +37,11 @@ TPoint SelPointToCharPos(TCustomAFEdit& edit, const TPoint& p) {
 
 // The character range [start, end) of the selection, the point selection
 // taking precedence; false when nothing is selected. A row selection that
-// reaches past the text is cut to the text.
-bool SelectionCharRange(TCustomAFEdit& edit, TPoint& start, TPoint& end) {
+// reaches past the text is cut to the text. `wholeRows` tells which of the
+// two it was: only whole rows lose their trailing blanks.
+bool SelectionCharRange(TCustomAFEdit& edit, TPoint& start, TPoint& end, bool& wholeRows) {
   TSelArea* sel = edit.FSelArea;
+  wholeRows = false;
   if (sel->isPointAble()) {
     start = SelPointToCharPos(edit, sel->GetStartPoint());
     end = SelPointToCharPos(edit, sel->GetEndPoint());
@@ -49,6 +51,7 @@ bool SelectionCharRange(TCustomAFEdit& edit, TPoint& start, TPoint& end) {
     const int last = ClampRow(edit, sel->GetEndRow());
     start = TPoint(0, ClampRow(edit, sel->GetStartRow()));
     end = TPoint(RowLength(edit, last), last);
+    wholeRows = true;
     return true;
   }
   return false;
@@ -63,7 +66,7 @@ void TrimRight(AnsiString& s) {
 
 }  // namespace
 
-AnsiString TCustomAFEdit::GetRangeText(const TPoint& start, const TPoint& end, bool display) {
+AnsiString TCustomAFEdit::GetRangeText(const TPoint& start, const TPoint& end, bool display, bool trim) {
   TPoint S = start, E = end;
   if (E.x == 0 && E.y == 0) return AnsiString();
   const int count = GetLinesCount();
@@ -133,14 +136,21 @@ AnsiString TCustomAFEdit::GetRangeText(const TPoint& start, const TPoint& end, b
     result += e;
     result += "\r\n";
   }
-  if (!display && !endsAtCr && E.x > 0) TrimRight(result);
+  if (!display && !endsAtCr && E.x > 0) {
+    // The range ends inside its last line, which takes no line end.
+    if (trim)
+      TrimRight(result);
+    else
+      result.resize(result.size() - 2);
+  }
   return result;
 }
 
 AnsiString TCustomAFEdit::GetSelText() {
   TPoint s, e;
-  if (!SelectionCharRange(*this, s, e)) return AnsiString();
-  return GetRangeText(s, e, false);
+  bool wholeRows;
+  if (!SelectionCharRange(*this, s, e, wholeRows)) return AnsiString();
+  return GetRangeText(s, e, false, wholeRows);
 }
 
 void TCustomAFEdit::SetSelText(AnsiString text) { KeyInput(text); }
@@ -204,6 +214,7 @@ void TCustomAFEdit::SelectAreaDel() {
     // Whole rows; the last row of the text is emptied and kept.
     const int first = ClampRow(*this, FSelArea->GetStartRow());
     const int last = ClampRow(*this, FSelArea->GetEndRow());
+    const bool lastRowGone = last == GetLinesCount() - 1;
     for (int r = last; r >= first; --r) {
       if (r == GetLinesCount() - 1) {
         ColAttrFree(r);
@@ -213,6 +224,9 @@ void TCustomAFEdit::SelectAreaDel() {
       }
     }
     for (int r = first; r < GetLinesCount(); ++r) GetLinesAttr(r)->Changed = 1;
+    // A caret that stood after the removed last row goes onto the row that
+    // stays in its place, so text put there replaces the rows.
+    if (lastRowGone && FCaret.y > GetLinesCount() - 1) FCaret.y = GetLinesCount() - 1;
     FTopLine = Min(FCaret.y, FTopLine);
     FSelArea->RowReset();
   }
@@ -222,8 +236,9 @@ void TCustomAFEdit::SelectAreaDel() {
 
 void TCustomAFEdit::SelectAreaCopy(bool display) {
   TPoint s, e;
-  if (!SelectionCharRange(*this, s, e)) return;
-  const AnsiString text = GetRangeText(s, e, display);
+  bool wholeRows;
+  if (!SelectionCharRange(*this, s, e, wholeRows)) return;
+  const AnsiString text = GetRangeText(s, e, display, wholeRows);
   Clipboard()->SetTextBuf(text.c_str());
   if (display) return;
 

@@ -135,6 +135,347 @@ int TCustomAFEdit::WordBreak(AnsiString S, int Pos, int Min) {
   }
 }
 
+// The walk of one refold over the rows of a paragraph (see FoldLine). It
+// holds the carried text and, for the row at hand, its cut-relevant form.
+class TCustomAFEdit::TRefold {
+ public:
+  TRefold(TCustomAFEdit& ed, int row)
+      : ed_(ed), row_(row), tab_(Max(ed.FTabSize, 1)), autoFormat_(ed.FOptions.Contains(aoAutoFormat)),
+        mayCarry_(!ed.OnBeforeChange && !ed.OnChange && !ed.OnLineInsert) {}
+
+  // Re-cuts the rows from the first one on; then nothing is left carried
+  // and the rows that moved are flagged.
+  void Run();
+
+ private:
+  // --- the carried text ---------------------------------------------------
+  size_t CarryLen() const { return carry_.size() - carryPos_; }
+  void ResetCarry();
+  bool CarryHasCr();
+  bool HasColList(int r) const;
+  bool AttrsInPlay(int r) const;
+  // The first k bytes of the current row's logical text.
+  AnsiString PrefixOf(int r, size_t k) const;
+  // The whole logical text of the current row.
+  AnsiString LogicalOf(int r) const;
+  // Makes the carry the logical text of row r from index k on.
+  void CarryFrom(int r, size_t k);
+  // Writes a row; false when OnBeforeChange refused the change, after which
+  // the refold stops rather than drop or double the text it was moving.
+  bool WriteRow(int r, AnsiString text);
+  void Flush(int r);
+
+  // --- one row --------------------------------------------------------------
+  // One row's step; false when the refold ends.
+  bool Step();
+  void Measure();
+  bool EndsParagraph();
+  void KeepRowEnd();
+  bool CutHardRow();
+  bool CutSoftRow();
+  bool PullNextRowUp(const AnsiString& next);
+  bool CutJoined(const AnsiString& next, const AnsiString& S2, int nextIndent);
+  void FlagPair();
+  void Finish();
+
+  TCustomAFEdit& ed_;
+  int row_;
+  const int tab_;
+  const bool autoFormat_;
+  const bool mayCarry_;
+
+  AnsiString carry_;                  // carry_[carryPos_, end) precedes the current row's text
+  size_t carryPos_ = 0;
+  size_t crScanned_ = 0;              // carry_[.., crScanned_) has been searched for a CR
+  size_t crAt_ = AnsiString::npos;    // first CR found there, or none
+  int markFrom_ = INT_MAX;            // rows from here on are flagged at the end
+
+  // The row at hand, set by Measure().
+  bool carrying_ = false;  // its tail may be held back rather than written
+  int wrap_ = 0;
+  int indent_ = 0;
+  bool last_ = false;
+  size_t ownLen_ = 0;      // its stored text's length
+  size_t n_ = 0;           // its logical text's length
+  int nInt_ = 0;
+  size_t need_ = 0;        // bytes of the logical text the cut can depend on
+  bool truncated_ = false;
+  AnsiString head_;        // the logical text, or its first need_ bytes
+  AnsiString S_;           // head_'s display form behind the indent
+  int L_ = 0;
+};
+
+void TCustomAFEdit::TRefold::ResetCarry() {
+  carry_.clear();
+  carryPos_ = 0;
+  crScanned_ = 0;
+  crAt_ = AnsiString::npos;
+}
+
+bool TCustomAFEdit::TRefold::CarryHasCr() {
+  if (crAt_ != AnsiString::npos && crAt_ >= carryPos_) return true;
+  crAt_ = carry_.find('\r', std::max(crScanned_, carryPos_));
+  crScanned_ = crAt_ == AnsiString::npos ? carry_.size() : crAt_ + 1;
+  return crAt_ != AnsiString::npos;
+}
+
+bool TCustomAFEdit::TRefold::HasColList(int r) const {
+  const TAttrListItem* a = ed_.FLinesAttr->PeekItem(r);
+  return a && a->ColAttrs;
+}
+
+bool TCustomAFEdit::TRefold::AttrsInPlay(int r) const {
+  return ed_.FBlkAttrs->Count() > 0 || HasColList(r) || HasColList(r + 1);
+}
+
+AnsiString TCustomAFEdit::TRefold::PrefixOf(int r, size_t k) const {
+  const size_t fromCarry = Min(static_cast<int>(k), static_cast<int>(CarryLen()));
+  AnsiString out(carry_, carryPos_, fromCarry);
+  if (k > fromCarry) out.append(ed_.FLines->Get(r), 0, k - fromCarry);
+  return out;
+}
+
+AnsiString TCustomAFEdit::TRefold::LogicalOf(int r) const {
+  AnsiString out(carry_, carryPos_, AnsiString::npos);
+  out += ed_.FLines->Get(r);
+  return out;
+}
+
+void TCustomAFEdit::TRefold::CarryFrom(int r, size_t k) {
+  const AnsiString& own = ed_.FLines->Get(r);
+  if (k <= CarryLen()) {
+    carry_ += own;
+    carryPos_ += k;
+  } else {
+    AnsiString rest(own, k - CarryLen(), AnsiString::npos);
+    ResetCarry();
+    carry_ = std::move(rest);
+  }
+}
+
+bool TCustomAFEdit::TRefold::WriteRow(int r, AnsiString text) {
+  bool refused = false;
+  if (ed_.OnBeforeChange) {
+    const AnsiString before = ed_.FLines->Get(r);
+    const bool same = before == text;
+    ed_.LineChange(r, std::move(text), false);
+    refused = !same && ed_.FLines->Get(r) == before;
+  } else {
+    ed_.LineChange(r, std::move(text), false);
+  }
+  ed_.NoteRowWidth(ed_.FLines->Get(r));
+  return !refused;
+}
+
+void TCustomAFEdit::TRefold::Flush(int r) {
+  if (CarryLen() == 0) return;
+  WriteRow(r, LogicalOf(r));
+  ResetCarry();
+}
+
+void TCustomAFEdit::TRefold::Run() {
+  while (row_ < ed_.FLines->Count())
+    if (!Step()) break;
+  Finish();
+}
+
+bool TCustomAFEdit::TRefold::Step() {
+  if (CarryLen() > 0 && (!mayCarry_ || AttrsInPlay(row_))) Flush(row_);
+  Measure();
+
+  // 1. The row fits and ends its paragraph with its only CR.
+  if (EndsParagraph()) {
+    KeepRowEnd();
+    return false;
+  }
+
+  // 2. An empty row goes, unless it is the last one.
+  if (n_ == 0) {
+    if (!last_) {
+      ed_.DelLineP(row_);
+      markFrom_ = Min(markFrom_, row_);
+      if (ed_.FSelArea->isRowAble()) ed_.FSelArea->Delete(row_);
+    }
+    return false;
+  }
+
+  const bool hasCr = CarryHasCr() || ed_.FLines->Get(row_).find('\r') != AnsiString::npos;
+  return hasCr ? CutHardRow() : CutSoftRow();
+}
+
+// The cut depends only on the display form up to a little past the wrap
+// column (the rules push it forward by at most WrapTrailBytes + 2); a
+// handler of OnWordBreak sees the whole row.
+void TCustomAFEdit::TRefold::Measure() {
+  carrying_ = mayCarry_ && !AttrsInPlay(row_);
+  const TAttrListItem* attr = ed_.GetLinesAttr(row_);
+  wrap_ = autoFormat_ ? attr->WrapPos : kNoWrap;
+  indent_ = Max(attr->Indent, 0);
+  last_ = row_ == ed_.FLines->Count() - 1;
+  ownLen_ = ed_.FLines->Get(row_).size();
+  n_ = CarryLen() + ownLen_;
+  nInt_ = static_cast<int>(n_);
+
+  need_ = AnsiString::npos;
+  if (!ed_.OnWordBreak)
+    need_ = static_cast<size_t>(static_cast<long long>(Max(wrap_, 0)) + Max(ed_.FWrapTrailBytes, 0) + 8);
+  const size_t limit = std::min(n_, need_);
+  truncated_ = limit < n_;
+  head_ = PrefixOf(row_, limit);  // the whole logical text unless truncated
+  S_.assign(static_cast<size_t>(indent_), ' ');
+  AppendFill(S_, head_.data(), head_.size(), tab_);
+  L_ = static_cast<int>(S_.size());
+}
+
+bool TCustomAFEdit::TRefold::EndsParagraph() {
+  const int c = ed_.WordBreak(S_, wrap_, indent_ + 2);
+  return !truncated_ && c >= L_ && !head_.empty() && head_.back() == '\r' && head_.find('\r') == n_ - 1;
+}
+
+// The row stays as it is; the text's last row gets the empty row after its CR.
+void TCustomAFEdit::TRefold::KeepRowEnd() {
+  Flush(row_);
+  if (row_ == ed_.FLines->Count() - 1) ed_.AddLineP("", *ed_.GetLinesAttr(row_));
+}
+
+void TCustomAFEdit::TRefold::FlagPair() {
+  ed_.GetLinesAttr(row_)->Changed = 1;
+  ed_.GetLinesAttr(row_ + 1)->Changed = 1;
+  ++row_;
+}
+
+// 4. A row with a CR: split at the break, or right after the first CR at
+// the latest; the tail opens a new row when this one ends the paragraph.
+bool TCustomAFEdit::TRefold::CutHardRow() {
+  int c = ed_.WordBreak(S_, wrap_, indent_ + 1);
+  const size_t cr = S_.find('\r');
+  if (cr != AnsiString::npos && static_cast<int>(cr) + 1 < c) c = static_cast<int>(cr) + 1;
+  int cut = DspColToCharCount(S_, c, indent_);
+  const int snapped = SnapCut(head_, cut);
+  if (snapped != cut) c = WidthAfter(0, head_.data(), static_cast<size_t>(snapped), tab_) + indent_;
+  cut = snapped;
+  if (cut >= nInt_) {
+    // Only the paragraph's own CR is left behind the cut: the row stays.
+    KeepRowEnd();
+    return false;
+  }
+  const size_t k = static_cast<size_t>(cut);
+  const char lastByte = ownLen_ > 0 ? ed_.FLines->Get(row_).back() : carry_.back();
+  const bool newRow = last_ || lastByte == '\r';
+  const int nextIndent = newRow ? indent_ : Max(ed_.GetLinesAttr(row_ + 1)->Indent, 0);
+  AnsiString rowHead = PrefixOf(row_, k);
+  AnsiString tail;
+  if (carrying_)
+    CarryFrom(row_, k);
+  else
+    tail = LogicalOf(row_).substr(k);
+
+  if (newRow) {
+    const TAttrListItem copy = *ed_.GetLinesAttr(row_);
+    ed_.InsertLineP(row_ + 1, carrying_ ? AnsiString() : std::move(tail), copy);
+    if (ed_.FSelArea->isRowAble()) ed_.FSelArea->Insert(row_);
+    markFrom_ = Min(markFrom_, row_ + 1);
+  } else if (!carrying_) {
+    if (!WriteRow(row_ + 1, tail + ed_.FLines->Get(row_ + 1))) return false;
+  }
+  ed_.ColAttrBlockEdit(row_, row_ + 1, nInt_ - cut, emInsert);
+  ed_.BlkAttrBlockEdit(row_, row_ + 1, nInt_ - cut, emInsert);
+  if (ed_.FCaret.y == row_ && ed_.FCaret.x >= c) ed_.FCaret = TPoint(ed_.FCaret.x - c + nextIndent, row_ + 1);
+  if (!WriteRow(row_, std::move(rowHead))) return false;
+  FlagPair();
+  return true;
+}
+
+// 5. A soft row: pull text up from the next row or push text down.
+bool TCustomAFEdit::TRefold::CutSoftRow() {
+  if (last_) {
+    ed_.AddLineP("", *ed_.GetLinesAttr(row_));
+    if (ed_.FSelArea->isRowAble()) ed_.FSelArea->Insert(row_);
+  }
+  const AnsiString next = ed_.FLines->Get(row_ + 1);
+  const int nextIndent = Max(ed_.GetLinesAttr(row_ + 1)->Indent, 0);
+  AnsiString S2 = S_;
+  if (!truncated_) AppendFill(S2, next.data(), std::min(next.size(), need_), tab_);
+  const bool nextWhole = !truncated_ && next.size() <= need_;
+
+  if (ed_.FCaret.y == row_ + 1) {
+    // The caret stays on its character, now counted from this row.
+    int fullWidth = L_;
+    if (truncated_) {
+      const AnsiString& own = ed_.FLines->Get(row_);
+      fullWidth = WidthAfter(0, carry_.data() + carryPos_, CarryLen(), tab_);
+      fullWidth = WidthAfter(fullWidth, own.data(), own.size(), tab_) + indent_;
+    }
+    ed_.FCaret = TPoint(fullWidth + (ed_.FCaret.x - nextIndent), row_);
+  }
+
+  if (nextWhole && static_cast<int>(S2.size()) < wrap_) return PullNextRowUp(next);
+  return CutJoined(next, S2, nextIndent);
+}
+
+// The whole next row fits behind this one; the same row is looked at again.
+bool TCustomAFEdit::TRefold::PullNextRowUp(const AnsiString& next) {
+  const int nextLen = static_cast<int>(next.size());
+  ed_.ColAttrBlockEdit(row_ + 1, row_, nextLen, emAdd);
+  ed_.BlkAttrBlockEdit(row_ + 1, row_, nextLen, emAdd);
+  if (!WriteRow(row_, head_ + next)) return false;
+  ResetCarry();
+  ed_.DelLineP(row_ + 1);
+  if (ed_.FSelArea->isRowAble()) ed_.FSelArea->Delete(row_ + 1);
+  markFrom_ = Min(markFrom_, row_ + 1);
+  return row_ + 1 < ed_.FLines->Count();
+}
+
+// The cut over this row and the next one joined (S2 their display form).
+bool TCustomAFEdit::TRefold::CutJoined(const AnsiString& next, const AnsiString& S2, int nextIndent) {
+  int c = ed_.WordBreak(S2, wrap_, indent_ + 1);
+  const int nextLen = static_cast<int>(next.size());
+  int cut = Min(DspColToCharCount(S2, c, indent_), nInt_ + nextLen);
+  const AnsiString joined = truncated_ ? AnsiString() : head_ + next;
+  const int snapped = SnapCut(truncated_ ? std::string_view(head_) : std::string_view(joined), cut);
+  if (snapped != cut) {
+    c = snapped <= nInt_ ? WidthAfter(0, head_.data(), static_cast<size_t>(snapped), tab_) + indent_
+                         : L_ + WidthAfter(0, next.data(), static_cast<size_t>(snapped - nInt_), tab_);
+  }
+  cut = snapped;
+  if (ed_.FCaret.y == row_ && ed_.FCaret.x >= c) ed_.FCaret = TPoint(ed_.FCaret.x + nextIndent - c, row_ + 1);
+
+  if (cut > nInt_) {
+    // The cut lies in the next row: its head joins this row.
+    const int moved = cut - nInt_;
+    ed_.ColAttrBlockEdit(row_ + 1, row_, moved, emAdd);
+    ed_.BlkAttrBlockEdit(row_ + 1, row_, moved, emAdd);
+    if (!WriteRow(row_, head_ + next.substr(0, static_cast<size_t>(moved)))) return false;
+    ResetCarry();
+    if (!WriteRow(row_ + 1, next.substr(static_cast<size_t>(moved)))) return false;
+  } else {
+    // The cut lies in this row: its tail goes in front of the next row.
+    const size_t k = static_cast<size_t>(cut);
+    ed_.ColAttrBlockEdit(row_, row_ + 1, nInt_ - cut, emInsert);
+    ed_.BlkAttrBlockEdit(row_, row_ + 1, nInt_ - cut, emInsert);
+    AnsiString rowHead = PrefixOf(row_, k);
+    if (carrying_) {
+      CarryFrom(row_, k);
+    } else if (!WriteRow(row_ + 1, LogicalOf(row_).substr(k) + next)) {
+      return false;
+    }
+    if (!WriteRow(row_, std::move(rowHead))) return false;
+  }
+  FlagPair();
+  return true;
+}
+
+void TCustomAFEdit::TRefold::Finish() {
+  // Nothing held back may be lost.
+  if (CarryLen() > 0) {
+    if (row_ < ed_.FLines->Count())
+      Flush(row_);
+    else
+      ed_.AddLineP(AnsiString(carry_, carryPos_, AnsiString::npos), *ed_.GetLinesAttr(ed_.FLines->Count() - 1));
+  }
+  for (int r = Max(markFrom_, 0); r < ed_.FLines->Count(); ++r) ed_.GetLinesAttr(r)->Changed = 1;
+}
+
 // Re-cuts `row` and the following rows of its paragraph, up to the row that
 // ends the paragraph with its CR or the last row. The work runs as a loop
 // over the rows; each step either stops or goes on with the next row (or,
@@ -142,367 +483,150 @@ int TCustomAFEdit::WordBreak(AnsiString S, int Pos, int Min) {
 //
 // Cutting one very long row would move its whole remainder from row to row.
 // While no event handler can see the rows in between and no column or block
-// attribute has to travel with the text, the remainder is held back in
-// `carry` (logically in front of the current row's stored text) and each row
+// attribute has to travel with the text, the remainder is held back in the
+// carry (logically in front of the current row's stored text) and each row
 // is written once with its final piece, so the time and the undo records
 // stay proportional to the text.
 void TCustomAFEdit::FoldLine(int row) {
   if (row < 0 || row >= FLines->Count()) return;
-  const int tab = Max(FTabSize, 1);
-  const bool autoFormat = FOptions.Contains(aoAutoFormat);
-  const bool mayCarry = !OnBeforeChange && !OnChange && !OnLineInsert;
-
-  AnsiString carry;           // carry[carryPos, end) precedes the current row's text
-  size_t carryPos = 0;
-  size_t crScanned = 0;       // carry[.., crScanned) has been searched for a CR
-  size_t crAt = AnsiString::npos;  // first CR found there, or none
-  int markFrom = INT_MAX;     // rows from here on are flagged at the end
-
-  auto carryLen = [&] { return carry.size() - carryPos; };
-  auto resetCarry = [&] {
-    carry.clear();
-    carryPos = 0;
-    crScanned = 0;
-    crAt = AnsiString::npos;
-  };
-  auto carryHasCr = [&] {
-    if (crAt != AnsiString::npos && crAt >= carryPos) return true;
-    crAt = carry.find('\r', std::max(crScanned, carryPos));
-    crScanned = crAt == AnsiString::npos ? carry.size() : crAt + 1;
-    return crAt != AnsiString::npos;
-  };
-  auto hasColList = [&](int r) {
-    const TAttrListItem* a = FLinesAttr->PeekItem(r);
-    return a && a->ColAttrs;
-  };
-  auto attrsInPlay = [&](int r) { return FBlkAttrs->Count() > 0 || hasColList(r) || hasColList(r + 1); };
-  // The first k bytes of the current row's logical text.
-  auto prefixOf = [&](int r, size_t k) {
-    const size_t fromCarry = Min(static_cast<int>(k), static_cast<int>(carryLen()));
-    AnsiString out(carry, carryPos, fromCarry);
-    if (k > fromCarry) out.append(FLines->Get(r), 0, k - fromCarry);
-    return out;
-  };
-  // The whole logical text of the current row.
-  auto logicalOf = [&](int r) {
-    AnsiString out(carry, carryPos, AnsiString::npos);
-    out += FLines->Get(r);
-    return out;
-  };
-  // Makes the carry the logical text of row r from index k on.
-  auto carryFrom = [&](int r, size_t k) {
-    const AnsiString& own = FLines->Get(r);
-    if (k <= carryLen()) {
-      carry += own;
-      carryPos += k;
-    } else {
-      AnsiString rest(own, k - carryLen(), AnsiString::npos);
-      resetCarry();
-      carry = std::move(rest);
-    }
-  };
-  // Writes a row; false when OnBeforeChange refused the change, after which
-  // the refold stops rather than drop or double the text it was moving.
-  auto writeRow = [&](int r, AnsiString text) {
-    bool refused = false;
-    if (OnBeforeChange) {
-      const AnsiString before = FLines->Get(r);
-      const bool same = before == text;
-      LineChange(r, std::move(text), false);
-      refused = !same && FLines->Get(r) == before;
-    } else {
-      LineChange(r, std::move(text), false);
-    }
-    const int len = static_cast<int>(FLines->Get(r).size());
-    if (len + 1 > FMaxRowLen) FMaxRowLen = len + 2;
-    return !refused;
-  };
-  auto flush = [&](int r) {
-    if (carryLen() == 0) return;
-    writeRow(r, logicalOf(r));
-    resetCarry();
-  };
-
-  while (row < FLines->Count()) {
-    if (carryLen() > 0 && (!mayCarry || attrsInPlay(row))) flush(row);
-    const bool carrying = mayCarry && !attrsInPlay(row);
-    const TAttrListItem* attr = GetLinesAttr(row);
-    const int wrap = autoFormat ? attr->WrapPos : kNoWrap;
-    const int indent = Max(attr->Indent, 0);
-    const bool last = row == FLines->Count() - 1;
-    const size_t ownLen = FLines->Get(row).size();
-    const size_t n = carryLen() + ownLen;
-    const int nInt = static_cast<int>(n);
-
-    // The cut depends only on the display form up to a little past the wrap
-    // column (the rules push it forward by at most WrapTrailBytes + 2); a
-    // handler of OnWordBreak sees the whole row.
-    size_t need = AnsiString::npos;
-    if (!OnWordBreak)
-      need = static_cast<size_t>(static_cast<long long>(Max(wrap, 0)) + Max(FWrapTrailBytes, 0) + 8);
-    const size_t limit = std::min(n, need);
-    const bool truncated = limit < n;
-    const AnsiString head = prefixOf(row, limit);  // the whole logical text unless truncated
-    AnsiString S(static_cast<size_t>(indent), ' ');
-    AppendFill(S, head.data(), head.size(), tab);
-    const int L = static_cast<int>(S.size());
-
-    // 1. The row fits and ends its paragraph with its only CR.
-    int c = WordBreak(S, wrap, indent + 2);
-    if (!truncated && c >= L && !head.empty() && head.back() == '\r' && head.find('\r') == n - 1) {
-      flush(row);
-      if (row == FLines->Count() - 1) AddLineP("", *GetLinesAttr(row));
-      break;
-    }
-
-    // 2. An empty row goes, unless it is the last one.
-    if (n == 0) {
-      if (!last) {
-        DelLineP(row);
-        markFrom = Min(markFrom, row);
-        if (FSelArea->isRowAble()) FSelArea->Delete(row);
-      }
-      break;
-    }
-
-    const bool hasCr = carryHasCr() || FLines->Get(row).find('\r') != AnsiString::npos;
-    if (hasCr) {
-      // 4. Split at the break, or right after the first CR at the latest.
-      c = WordBreak(S, wrap, indent + 1);
-      const size_t cr = S.find('\r');
-      if (cr != AnsiString::npos && static_cast<int>(cr) + 1 < c) c = static_cast<int>(cr) + 1;
-      int cut = DspColToCharCount(S, c, indent);
-      const int snapped = SnapCut(head, cut);
-      if (snapped != cut) c = WidthAfter(0, head.data(), static_cast<size_t>(snapped), tab) + indent;
-      cut = snapped;
-      if (cut >= nInt) {
-        // Only the paragraph's own CR is left behind the cut: the row stays.
-        flush(row);
-        if (row == FLines->Count() - 1) AddLineP("", *GetLinesAttr(row));
-        break;
-      }
-      const size_t k = static_cast<size_t>(cut);
-      const char lastByte = ownLen > 0 ? FLines->Get(row).back() : carry.back();
-      const bool newRow = last || lastByte == '\r';
-      const int nextIndent = newRow ? indent : Max(GetLinesAttr(row + 1)->Indent, 0);
-      AnsiString rowHead = prefixOf(row, k);
-      AnsiString tail;
-      if (carrying)
-        carryFrom(row, k);
-      else
-        tail = logicalOf(row).substr(k);
-
-      if (newRow) {
-        const TAttrListItem copy = *GetLinesAttr(row);
-        InsertLineP(row + 1, carrying ? AnsiString() : std::move(tail), copy);
-        if (FSelArea->isRowAble()) FSelArea->Insert(row);
-        markFrom = Min(markFrom, row + 1);
-      } else if (!carrying) {
-        if (!writeRow(row + 1, tail + FLines->Get(row + 1))) break;
-      }
-      ColAttrBlockEdit(row, row + 1, nInt - cut, emInsert);
-      BlkAttrBlockEdit(row, row + 1, nInt - cut, emInsert);
-      if (FCaret.y == row && FCaret.x >= c) FCaret = TPoint(FCaret.x - c + nextIndent, row + 1);
-      if (!writeRow(row, std::move(rowHead))) break;
-      GetLinesAttr(row)->Changed = 1;
-      GetLinesAttr(row + 1)->Changed = 1;
-      ++row;
-      continue;
-    }
-
-    // 5. A soft row: pull text up from the next row or push text down.
-    if (last) {
-      AddLineP("", *GetLinesAttr(row));
-      if (FSelArea->isRowAble()) FSelArea->Insert(row);
-    }
-    const AnsiString next = FLines->Get(row + 1);
-    const int nextIndent = Max(GetLinesAttr(row + 1)->Indent, 0);
-    AnsiString S2 = S;
-    if (!truncated) AppendFill(S2, next.data(), std::min(next.size(), need), tab);
-    const bool nextWhole = !truncated && next.size() <= need;
-
-    if (FCaret.y == row + 1) {
-      // The caret stays on its character, now counted from this row.
-      int fullWidth = L;
-      if (truncated) {
-        const AnsiString& own = FLines->Get(row);
-        fullWidth = WidthAfter(0, carry.data() + carryPos, carryLen(), tab);
-        fullWidth = WidthAfter(fullWidth, own.data(), own.size(), tab) + indent;
-      }
-      FCaret = TPoint(fullWidth + (FCaret.x - nextIndent), row);
-    }
-
-    if (nextWhole && static_cast<int>(S2.size()) < wrap) {
-      // The whole next row fits behind this one.
-      const int nextLen = static_cast<int>(next.size());
-      ColAttrBlockEdit(row + 1, row, nextLen, emAdd);
-      BlkAttrBlockEdit(row + 1, row, nextLen, emAdd);
-      if (!writeRow(row, head + next)) break;
-      resetCarry();
-      DelLineP(row + 1);
-      if (FSelArea->isRowAble()) FSelArea->Delete(row + 1);
-      markFrom = Min(markFrom, row + 1);
-      if (row + 1 < FLines->Count()) continue;
-      break;
-    }
-
-    c = WordBreak(S2, wrap, indent + 1);
-    const int nextLen = static_cast<int>(next.size());
-    int cut = Min(DspColToCharCount(S2, c, indent), nInt + nextLen);
-    const AnsiString joined = truncated ? AnsiString() : head + next;
-    const int snapped = SnapCut(truncated ? std::string_view(head) : std::string_view(joined), cut);
-    if (snapped != cut) {
-      c = snapped <= nInt ? WidthAfter(0, head.data(), static_cast<size_t>(snapped), tab) + indent
-                          : L + WidthAfter(0, next.data(), static_cast<size_t>(snapped - nInt), tab);
-    }
-    cut = snapped;
-    if (FCaret.y == row && FCaret.x >= c) FCaret = TPoint(FCaret.x + nextIndent - c, row + 1);
-
-    if (cut > nInt) {
-      // The cut lies in the next row: its head joins this row.
-      const int moved = cut - nInt;
-      ColAttrBlockEdit(row + 1, row, moved, emAdd);
-      BlkAttrBlockEdit(row + 1, row, moved, emAdd);
-      if (!writeRow(row, head + next.substr(0, static_cast<size_t>(moved)))) break;
-      resetCarry();
-      if (!writeRow(row + 1, next.substr(static_cast<size_t>(moved)))) break;
-    } else {
-      // The cut lies in this row: its tail goes in front of the next row.
-      const size_t k = static_cast<size_t>(cut);
-      ColAttrBlockEdit(row, row + 1, nInt - cut, emInsert);
-      BlkAttrBlockEdit(row, row + 1, nInt - cut, emInsert);
-      AnsiString rowHead = prefixOf(row, k);
-      if (carrying) {
-        carryFrom(row, k);
-      } else if (!writeRow(row + 1, logicalOf(row).substr(k) + next)) {
-        break;
-      }
-      if (!writeRow(row, std::move(rowHead))) break;
-    }
-    GetLinesAttr(row)->Changed = 1;
-    GetLinesAttr(row + 1)->Changed = 1;
-    ++row;
-  }
-
-  // Nothing held back may be lost.
-  if (carryLen() > 0) {
-    if (row < FLines->Count())
-      flush(row);
-    else
-      AddLineP(AnsiString(carry, carryPos, AnsiString::npos), *GetLinesAttr(FLines->Count() - 1));
-  }
-  for (int r = Max(markFrom, 0); r < FLines->Count(); ++r) GetLinesAttr(r)->Changed = 1;
+  TRefold(*this, row).Run();
 }
 
-void TCustomAFEdit::KeyInput(AnsiString text) {
-  // 1. A selection is replaced by the text, in the same undo step.
-  if (FSelArea->isPointAble() || FSelArea->isRowAble()) {
-    const bool updating = FUpdating;
-    FUpdating = true;
-    SelectAreaDel();
-    FUpdating = updating;
+// Typed text on its way into a row: where it goes (row r_, byte k_) and the
+// steps that put it there and move the caret over it.
+class TCustomAFEdit::TTypedText {
+ public:
+  explicit TTypedText(TCustomAFEdit& ed) : ed_(ed) {}
+
+  // A selection is replaced by the text, in the same undo step.
+  void OpenUndoStep();
+  // A caret below the text (free caret) first gets rows down to it.
+  void AddRowsDownToCaret();
+  // Finds the row and byte the text goes to; returns the text to write (the
+  // typed text behind any padding up to a free caret).
+  AnsiString Place(const AnsiString& typed);
+  void Write(const AnsiString& input);
+  void Refold();
+
+ private:
+  TCustomAFEdit& ed_;
+  int r_ = 0;
+  int k_ = 0;
+};
+
+void TCustomAFEdit::TTypedText::OpenUndoStep() {
+  if (ed_.FSelArea->isPointAble() || ed_.FSelArea->isRowAble()) {
+    const bool updating = ed_.FUpdating;
+    ed_.FUpdating = true;
+    ed_.SelectAreaDel();
+    ed_.FUpdating = updating;
   } else {
-    ++FUndoGroup;
+    ++ed_.FUndoGroup;
   }
+}
 
-  // 2. Control bytes other than TAB and CR are dropped.
-  AnsiString typed;
-  typed.reserve(text.size());
-  for (char ch : text)
-    if (static_cast<unsigned char>(ch) >= 32 || ch == '\t' || ch == '\r') typed += ch;
-  if (typed.empty()) {
-    if (!FUpdating) {
-      CaretMoveResultPaint();
-      ValiPaint();
-    }
-    return;
+void TCustomAFEdit::TTypedText::AddRowsDownToCaret() {
+  if (ed_.FCaret.y < 0) ed_.FCaret.y = 0;
+  r_ = ed_.FCaret.y;
+  TStringList* lines = ed_.FLines;
+  if (r_ >= lines->Count()) {
+    const int lastRow = lines->Count() - 1;
+    if (!ed_.isCrLine(lastRow)) ed_.LineChange(lastRow, lines->Get(lastRow) + "\r", false);
+    const TAttrListItem attr = *ed_.GetLinesAttr(lastRow);
+    while (lines->Count() < r_) ed_.AddLineP("\r", attr);
+    ed_.AddLineP("", attr);
   }
+}
 
-  // 3. A caret below the text (free caret) first gets rows down to it.
-  if (FCaret.y < 0) FCaret.y = 0;
-  int r = FCaret.y;
-  if (r >= FLines->Count()) {
-    const int lastRow = FLines->Count() - 1;
-    if (!isCrLine(lastRow)) LineChange(lastRow, FLines->Get(lastRow) + "\r", false);
-    const TAttrListItem attr = *GetLinesAttr(lastRow);
-    while (FLines->Count() < r) AddLineP("\r", attr);
-    AddLineP("", attr);
-  }
-
-  // 4. A caret inside a fill run, or on its tab, goes to the run's start.
-  const AnsiString display = DisplayString(r);
+AnsiString TCustomAFEdit::TTypedText::Place(const AnsiString& typed) {
+  // A caret inside a fill run, or on its tab, goes to the run's start.
+  const AnsiString display = ed_.DisplayString(r_);
   const int displayLen = static_cast<int>(display.size());
-  int indent = Max(GetLinesAttr(r)->Indent, 0);
-  int x = FCaret.x;
+  int indent = Max(ed_.GetLinesAttr(r_)->Indent, 0);
+  int x = ed_.FCaret.x;
   while (x > 0 && x < displayLen && display[static_cast<size_t>(x - 1)] == '\x0B') --x;
 
-  // 5. The insertion index.
-  int k = DspColToCharCount(display, x, indent);
+  k_ = DspColToCharCount(display, x, indent);
 
-  // 6. Past the row end: pad with spaces (free caret), then the caret goes to
-  //    the row end. In the indent: the caret goes to the indent column.
+  // Past the row end: pad with spaces (free caret), then the caret goes to
+  // the row end. In the indent: the caret goes to the indent column.
   AnsiString pad;
   if (x > displayLen) {
-    if (FOptions.Contains(aoFreeCaret)) pad.assign(static_cast<size_t>(x - displayLen), ' ');
-    Perform(WM_KEYDOWN, VK_END, 0);
-    FShiftDown = false;
-    k = DspColToCharCount(display, FCaret.x, indent);
+    if (ed_.FOptions.Contains(aoFreeCaret)) pad.assign(static_cast<size_t>(x - displayLen), ' ');
+    ed_.Perform(WM_KEYDOWN, VK_END, 0);
+    ed_.FShiftDown = false;
+    k_ = DspColToCharCount(display, ed_.FCaret.x, indent);
   } else if (x < indent) {
-    FCaret.x = indent;
-  }
-  const AnsiString input = pad + typed;
-
-  // 7. At the first character of a continuation row the text goes to the
-  //    end of the row above.
-  if (r > 0 && !isCrLine(r - 1) && k == 0) {
-    --r;
-    const AnsiString& above = FLines->Get(r);
-    k = static_cast<int>(above.size());
-    indent = Max(GetLinesAttr(r)->Indent, 0);
-    FCaret = TPoint(WidthAfter(0, above.data(), above.size(), Max(FTabSize, 1)) + indent, r);
+    ed_.FCaret.x = indent;
   }
 
-  // 8. Insert or overwrite.
-  const AnsiString rowText = FLines->Get(r);
+  // At the first character of a continuation row the text goes to the end
+  // of the row above.
+  if (r_ > 0 && !ed_.isCrLine(r_ - 1) && k_ == 0) {
+    --r_;
+    const AnsiString& above = ed_.FLines->Get(r_);
+    k_ = static_cast<int>(above.size());
+    indent = Max(ed_.GetLinesAttr(r_)->Indent, 0);
+    ed_.FCaret = TPoint(WidthAfter(0, above.data(), above.size(), Max(ed_.FTabSize, 1)) + indent, r_);
+  }
+  return pad + typed;
+}
+
+void TCustomAFEdit::TTypedText::Write(const AnsiString& input) {
+  const AnsiString rowText = ed_.FLines->Get(r_);
   const int n = static_cast<int>(rowText.size());
-  const int at = Max(Min(k, n), 0);
+  const int at = Max(Min(k_, n), 0);
   const int len = static_cast<int>(input.size());
-  if (FInsertMode) {
+  if (ed_.FInsertMode) {
     AnsiString changed = rowText.substr(0, static_cast<size_t>(at));
     changed += input;
     changed.append(rowText, static_cast<size_t>(at), AnsiString::npos);
-    LineChange(r, std::move(changed), false);
-    ColAttrEdit(r, at, len, emInsert);
-    BlkAttrEdit(r, at, len, emInsert);
+    ed_.LineChange(r_, std::move(changed), false);
+    ed_.ColAttrEdit(r_, at, len, emInsert);
+    ed_.BlkAttrEdit(r_, at, len, emInsert);
   } else if (n - at > len) {
     // In place; a double-byte character cut in two loses its second byte.
     AnsiString changed = rowText;
     changed.replace(static_cast<size_t>(at), static_cast<size_t>(len), input);
     if (Cp932IsLead(rowText, at + len - 1)) changed[static_cast<size_t>(at + len)] = ' ';
-    LineChange(r, std::move(changed), false);
+    ed_.LineChange(r_, std::move(changed), false);
   } else {
     AnsiString changed = rowText.substr(0, static_cast<size_t>(at));
     changed += input;
     if (n > 0 && rowText.back() == '\r') changed += '\r';  // the paragraph end stays
-    LineChange(r, std::move(changed), false);
+    ed_.LineChange(r_, std::move(changed), false);
+  }
+}
+
+void TCustomAFEdit::TTypedText::Refold() {
+  ed_.GetLinesAttr(r_)->Changed = 1;
+  ed_.FoldLine(r_);
+  if (r_ < ed_.FLines->Count()) ed_.NoteRowWidth(ed_.FLines->Get(r_));
+}
+
+void TCustomAFEdit::KeyInput(AnsiString text) {
+  TTypedText typing(*this);
+  typing.OpenUndoStep();
+
+  // Control bytes other than TAB and CR are dropped.
+  AnsiString typed;
+  typed.reserve(text.size());
+  for (char ch : text)
+    if (static_cast<unsigned char>(ch) >= 32 || ch == '\t' || ch == '\r') typed += ch;
+  if (!typed.empty()) {
+    typing.AddRowsDownToCaret();
+    const AnsiString input = typing.Place(typed);
+    typing.Write(input);
+    typing.Refold();
+
+    // The caret steps over the text one character at a time, following
+    // wrapped text onto the next rows.
+    const TAFEditOptions options = FOptions;
+    FOptions >> aoFreeCaret;
+    for (int i = 0; i < static_cast<int>(input.size()); i += Cp932CharLen(input, i)) CaretRight();
+    FOptions = options;
   }
 
-  // 9. Refold.
-  GetLinesAttr(r)->Changed = 1;
-  FoldLine(r);
-  if (r < FLines->Count()) {
-    const int rowLen = static_cast<int>(FLines->Get(r).size());
-    if (rowLen + 1 > FMaxRowLen) FMaxRowLen = rowLen + 2;
-  }
-
-  // 10. The caret steps over the text one character at a time, following
-  //     wrapped text onto the next rows.
-  const TAFEditOptions options = FOptions;
-  FOptions >> aoFreeCaret;
-  for (int i = 0; i < len; i += Cp932CharLen(input, i)) CaretRight();
-  FOptions = options;
-
-  // 11.
   if (!FUpdating) {
     CaretMoveResultPaint();
     ValiPaint();

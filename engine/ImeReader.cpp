@@ -41,7 +41,7 @@ char* SetText(TextBuf* buffer, const char* p, size_t n) {
   if (n >= static_cast<size_t>(INT_MAX)) return nullptr;
   char* data = TextBufReserve(buffer, static_cast<int>(n) + 1);
   if (!data) return nullptr;
-  std::memmove(data, p, n);
+  if (n > 0) std::memmove(data, p, n);
   data[n] = '\0';
   return data;
 }
@@ -99,7 +99,8 @@ char* ImeReaderGetReading(ImeReader* reader, const char* text) {
     reader->Buffer = block;
     reader->BufferSize = m;
   }
-  std::memmove(reader->Buffer, r.data(), r.size());  // the text may be the last reading
+  // An empty reading may come without any bytes behind it (a null pointer).
+  if (!r.empty()) std::memmove(reader->Buffer, r.data(), r.size());  // the text may be the last reading
   reader->Buffer[r.size()] = '\0';
   reader->Buffer[m] = '\0';
   return reader->Buffer;

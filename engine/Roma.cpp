@@ -62,12 +62,44 @@ int MatchPair(const unsigned char* text, HepburnOptions options, const Pair** ma
   return 0;
 }
 
-constexpr char Upper(char vowel) { return static_cast<char>(vowel - 'a' + 'A'); }
+// The pass keeps one state byte: what the output written so far ends in, so
+// that the next kana can extend or rewrite it. The table's hepburnState
+// column (RomaTable.cpp) holds the same bytes; a syllable without one takes
+// the last letter of its romaji.
+//
+//   byte       name        the output ends in
+//   ' '        kIdle       nothing to join: row start, a mark, anything
+//                          unmatched; Kunrei and Nihon after most kana
+//   't'        kSmallTsu   a small ッ, written by the next kana: its consonant
+//                          doubled (っち "tchi"), else "tu"
+//   'm'        kNasalM     ン as "n", which becomes "m" before b, m, p (Hepburn)
+//   'n'        kNasalN     ン as "n" for good (HepburnNbmp, Kunrei, Nihon)
+//   'X'        kMerged     a long vowel merged into the one before (こう "ko")
+//   a e o u                a syllable ending in that vowel (Hepburn)
+//   'i'        kJoinsSmallY  a syllable whose "i" turns into "y" before
+//                          ャ ュ ョ (きゃ "kya"); in every system
+//   A I U E O  OwnVowel()  a vowel kana of its own (ア, ァ, ヰ, ヱ, ヲ as "o"):
+//                          merges as its lower case does, but ャ ュ ョ after
+//                          it are written whole (いゃ "iya")
+//   s c j      kIGivesWay  し ち じ ぢ (Hepburn): ャ ュ ョ replace the "i"
+//                          (しゃ "sha")
+constexpr char kIdle = ' ';
+constexpr char kSmallTsu = 't';
+constexpr char kNasalM = 'm';
+constexpr char kNasalN = 'n';
+constexpr char kMerged = 'X';
+constexpr char kJoinsSmallY = 'i';
+constexpr const char* kIGivesWay = "scj";
+
+constexpr char OwnVowel(char vowel) { return static_cast<char>(vowel - 'a' + 'A'); }
 
 bool IsOneOf(char c, const char* set) { return c != '\0' && std::strchr(set, c) != nullptr; }
 
-// The pass over one row, shared by the three systems. `state_` says what the
-// last match was (blank at the start and after anything unmatched).
+// Whether the output ends in this vowel, after a syllable or on its own.
+bool EndsIn(char state, char vowel) { return state == vowel || state == OwnVowel(vowel); }
+
+// The pass over one row, shared by the three systems; state_ is one of the
+// bytes above.
 template <System kSystem>
 class Romaniser {
  public:
@@ -93,7 +125,7 @@ class Romaniser {
             ++p;
           }
         } while (*p);
-        state_ = ' ';
+        state_ = kIdle;
         continue;
       }
       if (pairs) {
@@ -110,7 +142,7 @@ class Romaniser {
         int length = cp932::IsLeadByte(p[0]) && p[1] ? 2 : 1;
         Copy(p, length);
         p += length;
-        state_ = ' ';
+        state_ = kIdle;
         continue;
       }
       if (kana->kind == KanaKind::SmallY && !SmallY(*kana)) {
@@ -118,7 +150,7 @@ class Romaniser {
         // is kept as it is, and the blank state stops any later rule from
         // rewriting a byte of it.
         Copy(p, 2);
-        state_ = ' ';
+        state_ = kIdle;
       } else if (kana->kind != KanaKind::SmallY) {
         Match(*kana);
       }
@@ -140,12 +172,12 @@ class Romaniser {
     for (int i = 0; i < length; ++i) *out_++ = static_cast<char>(p[i]);
   }
   void TuAfterSmallTsu() {
-    if (state_ == 't') Put("tu");
+    if (state_ == kSmallTsu) Put("tu");
   }
   // Hepburn's apostrophe after ン (or a merged long o under HepburnOh).
   bool WantsApostrophe() const {
     return Option(HepburnQu) &&
-           (state_ == 'm' || state_ == 'n' || (state_ == 'X' && (options_ & HepburnOh)));
+           (state_ == kNasalM || state_ == kNasalN || (state_ == kMerged && (options_ & HepburnOh)));
   }
 
   void Match(const Kana& kana) {
@@ -154,36 +186,36 @@ class Romaniser {
       case KanaKind::SmallVowel:
         TuAfterSmallTsu();
         Put(Romaji(kana));
-        state_ = Hepburn() ? kana.hepburnState : ' ';
+        state_ = Hepburn() ? kana.hepburnState : kIdle;
         break;
       case KanaKind::Syllable: Syllable(kana); break;
       case KanaKind::YRow: {
         if (WantsApostrophe()) Put('\'');
-        if (state_ == 't') Put('y');
+        if (state_ == kSmallTsu) Put('y');
         const char* r = Romaji(kana);
         Put(r);
-        state_ = Hepburn() ? r[1] : ' ';
+        state_ = Hepburn() ? r[1] : kIdle;
         break;
       }
-      case KanaKind::SmallTsu: state_ = 't'; break;
+      case KanaKind::SmallTsu: state_ = kSmallTsu; break;
       case KanaKind::N:
         TuAfterSmallTsu();
         Put('n');
-        state_ = !Hepburn() || (options_ & HepburnNbmp) ? 'n' : 'm';
+        state_ = !Hepburn() || (options_ & HepburnNbmp) ? kNasalN : kNasalM;
         break;
       case KanaKind::Mark:
         TuAfterSmallTsu();
         Put(Romaji(kana));
-        state_ = ' ';
+        state_ = kIdle;
         break;
       case KanaKind::WiWe:
         if (kSystem == System::Nihon) {
-          if (state_ == 't') Put('w');
+          if (state_ == kSmallTsu) Put('w');
         } else {
           TuAfterSmallTsu();
         }
         Put(Romaji(kana));
-        state_ = Hepburn() ? kana.hepburnState : ' ';
+        state_ = Hepburn() ? kana.hepburnState : kIdle;
         break;
       case KanaKind::Wo: Wo(kana); break;
       case KanaKind::SmallY: break;  // handled by SmallY()
@@ -192,34 +224,34 @@ class Romaniser {
 
   void Syllable(const Kana& kana) {
     const char* r = Romaji(kana);
-    if (state_ == 't') {
+    if (state_ == kSmallTsu) {
       Put(r[0] == 'c' ? 't' : r[0]);  // っち "tchi"
-    } else if (Hepburn() && kana.bmp && state_ == 'm') {
+    } else if (Hepburn() && kana.bmp && state_ == kNasalM) {
       out_[-1] = 'm';  // the "n" of ン before b, m, p
     }
     Put(r);
     if (Hepburn())
       state_ = kana.hepburnState ? kana.hepburnState : r[std::strlen(r) - 1];
     else
-      state_ = kana.combines ? 'i' : ' ';
+      state_ = kana.combines ? kJoinsSmallY : kIdle;
   }
 
   void Vowel(char v) {
     if (!Hepburn()) {
       TuAfterSmallTsu();
       Put(v);
-      state_ = ' ';
+      state_ = kIdle;
       return;
     }
     if (WantsApostrophe()) Put('\'');
     TuAfterSmallTsu();
-    bool afterO = state_ == 'o' || state_ == 'O';
+    bool afterO = EndsIn(state_, 'o');
     bool merge = false;
     switch (v) {
-      case 'a': merge = state_ == 'a' || state_ == 'A'; break;
-      case 'i': merge = IsOneOf(state_, "iIeE"); break;
-      case 'u': merge = IsOneOf(state_, "uUoO"); break;
-      case 'e': merge = state_ == 'e' || state_ == 'E'; break;
+      case 'a': merge = EndsIn(state_, 'a'); break;
+      case 'i': merge = EndsIn(state_, 'i') || EndsIn(state_, 'e'); break;
+      case 'u': merge = EndsIn(state_, 'u') || afterO; break;
+      case 'e': merge = EndsIn(state_, 'e'); break;
       case 'o': merge = afterO; break;
     }
     // A merged vowel writes nothing: the last letter already is its vowel.
@@ -234,55 +266,55 @@ class Romaniser {
         Put('h');
       }
     }
-    state_ = merge ? 'X' : Upper(v);
+    state_ = merge ? kMerged : OwnVowel(v);
   }
 
   void Wo(const Kana& kana) {
     if (!Hepburn()) {
-      if (kSystem == System::Nihon && state_ == 't') Put('w');
+      if (kSystem == System::Nihon && state_ == kSmallTsu) Put('w');
       else TuAfterSmallTsu();
       Put(Romaji(kana));
-      state_ = ' ';
+      state_ = kIdle;
       return;
     }
     bool wo = options_ & HepburnWo;
     bool spaced = options_ & HepburnWoSp;
-    if (state_ == 't') Put(wo ? "w" : "tu");
+    if (state_ == kSmallTsu) Put(wo ? "w" : "tu");
     if (spaced) Put(' ');
     Put(wo ? "wo" : "o");
     if (spaced) Put(' ');
-    state_ = wo ? 'o' : 'O';
+    state_ = wo ? 'o' : OwnVowel('o');
   }
 
   // Returns false when no rule covers the state before the small kana.
   bool SmallY(const Kana& kana) {
     char v = Romaji(kana)[1];
-    if (state_ == 't') {
+    if (state_ == kSmallTsu) {
       Put("tu");
       Put(Romaji(kana));
-    } else if (state_ == 'i') {
+    } else if (state_ == kJoinsSmallY) {
       out_[-1] = 'y';  // the "i" of the syllable before
       Put(v);
-    } else if (Hepburn() && IsOneOf(state_, "scj")) {
+    } else if (Hepburn() && IsOneOf(state_, kIGivesWay)) {
       out_[-1] = v;  // しゃ "sha": the "i" gives way to the vowel
-    } else if (state_ == ' ' || (Hepburn() && IsOneOf(state_, "AIUEOaueo"))) {
+    } else if (state_ == kIdle || (Hepburn() && IsOneOf(state_, "AIUEOaueo"))) {  // 'i' is taken above
       Put(Romaji(kana));
     } else {
       return false;
     }
-    state_ = Hepburn() ? v : ' ';
+    state_ = Hepburn() ? v : kIdle;
     return true;
   }
 
   void OptionPair(const Pair& pair) {
-    if (state_ == 't') Put(pair.doublesV ? "v" : "tu");
+    if (state_ == kSmallTsu) Put(pair.doublesV ? "v" : "tu");
     Put(pair.romaji);
     state_ = pair.romaji[1];
   }
 
   HepburnOptions options_;
   char* out_;
-  char state_ = ' ';
+  char state_ = kIdle;
 };
 
 template <System system>

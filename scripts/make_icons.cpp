@@ -1,7 +1,8 @@
 // Draws the tool bar and menu images of the main window (16 x 16 PNG files
-// named by their image index) and the program icon, into the folder given as
-// the first argument; the build bundles every file of resources/app into the
-// program. Build and run by hand from the top folder when a picture changes:
+// under the names the command table in app/Commands.cpp uses) and the
+// program icon, into the folder given as the first argument; the build
+// bundles every file of resources/app into the program. Build and run by
+// hand from the top folder when a picture changes:
 //   g++ -std=c++20 -fPIC scripts/make_icons.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/make_icons
 //   QT_QPA_PLATFORM=offscreen /tmp/make_icons resources/app
 #include <QDir>
@@ -100,14 +101,14 @@ void Glyph(QPainter& p, const QString& text, QColor color, int pixelSize, QRectF
   p.drawText(box, Qt::AlignCenter, text);
 }
 
-void Icon(const QString& dir, int index, const std::function<void(QPainter&)>& draw) {
+void Icon(const QString& dir, const char* name, const std::function<void(QPainter&)>& draw) {
   QImage img = Canvas();
   QPainter p(&img);
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
   draw(p);
   p.end();
-  Save(img, dir, QString::number(index));
+  Save(img, dir, QString::fromUtf8(name));
 }
 
 }  // namespace
@@ -116,7 +117,7 @@ int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
 
-  Icon(dir, 0, [](QPainter& p) {  // cut: scissors
+  Icon(dir, "cut", [](QPainter& p) {  // cut: scissors
     p.setPen(QPen(kInk, 1.5));
     p.drawLine(QPointF(5, 1), QPointF(10.5, 10));
     p.drawLine(QPointF(11, 1), QPointF(5.5, 10));
@@ -125,23 +126,23 @@ int main(int argc, char** argv) {
     p.drawEllipse(QPointF(4.5, 12), 2.7, 2.7);
     p.drawEllipse(QPointF(11.5, 12), 2.7, 2.7);
   });
-  Icon(dir, 1, [](QPainter& p) {  // copy: two pages
+  Icon(dir, "copy", [](QPainter& p) {  // copy: two pages
     Page(p, QRectF(1.5, 1.5, 8, 10));
     Page(p, QRectF(6.5, 4.5, 8, 10));
   });
-  Icon(dir, 2, [](QPainter& p) {  // paste: clipboard with a page
+  Icon(dir, "paste", [](QPainter& p) {  // paste: clipboard with a page
     Clipboard(p);
     Page(p, QRectF(7.5, 7.5, 7, 8));
   });
-  Icon(dir, 3, [](QPainter& p) { CurvedArrow(p, true); });   // undo
-  Icon(dir, 4, [](QPainter& p) { CurvedArrow(p, false); });  // redo
-  Icon(dir, 5, [](QPainter& p) {  // delete: red cross
+  Icon(dir, "undo", [](QPainter& p) { CurvedArrow(p, true); });
+  Icon(dir, "redo", [](QPainter& p) { CurvedArrow(p, false); });
+  Icon(dir, "delete", [](QPainter& p) {  // delete: red cross
     p.setPen(QPen(kRed, 2.5, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
     p.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
   });
-  Icon(dir, 6, [](QPainter& p) { Page(p, QRectF(3.5, 1.5, 9, 13)); });  // new
-  Icon(dir, 7, [](QPainter& p) {  // open: folder
+  Icon(dir, "new", [](QPainter& p) { Page(p, QRectF(3.5, 1.5, 9, 13)); });
+  Icon(dir, "open", [](QPainter& p) {  // open: folder
     p.setPen(QPen(QColor(150, 110, 20), 1));
     p.setBrush(kYellow);
     QPainterPath back;
@@ -162,7 +163,7 @@ int main(int argc, char** argv) {
     front.closeSubpath();
     p.drawPath(front);
   });
-  Icon(dir, 8, [](QPainter& p) {  // save: floppy disk
+  Icon(dir, "save", [](QPainter& p) {  // save: floppy disk
     p.setPen(QPen(kInk, 1));
     p.setBrush(kBlue);
     p.drawRect(QRectF(1.5, 1.5, 13, 13));
@@ -171,15 +172,15 @@ int main(int argc, char** argv) {
     p.setBrush(QColor(200, 200, 200));
     p.drawRect(QRectF(4.5, 9.5, 7, 5));
   });
-  Icon(dir, 15, [](QPainter& p) {  // new from clipboard: clipboard with an arrow out
+  Icon(dir, "from-clipboard", [](QPainter& p) {  // new from clipboard: clipboard with an arrow out
     Clipboard(p);
     Arrow(p, QPointF(6, 10), QPointF(14, 10), kGreen);
   });
-  Icon(dir, 16, [](QPainter& p) {  // save to clipboard: an arrow into the clipboard
+  Icon(dir, "to-clipboard", [](QPainter& p) {  // save to clipboard: an arrow into the clipboard
     Clipboard(p);
     Arrow(p, QPointF(15, 10), QPointF(7, 10), kRed);
   });
-  Icon(dir, 17, [](QPainter& p) {  // convert by settings: a ticked list
+  Icon(dir, "convert-setting", [](QPainter& p) {  // convert by settings: a ticked list
     p.setPen(QPen(kInk, 1));
     p.setBrush(kPaper);
     p.drawRect(QRectF(1.5, 1.5, 13, 13));
@@ -192,23 +193,23 @@ int main(int argc, char** argv) {
       p.drawLine(QPointF(8.5, y + 0.5), QPointF(13, y + 0.5));
     }
   });
-  Icon(dir, 18, [](QPainter& p) { Glyph(p, QString::fromUtf8("ア"), kBlue, 15); });  // katakana
-  Icon(dir, 19, [](QPainter& p) { Glyph(p, QString::fromUtf8("あ"), kRed, 15); });   // hiragana
-  Icon(dir, 20, [](QPainter& p) {  // reading of the whole row: ふ over a full line
+  Icon(dir, "katakana", [](QPainter& p) { Glyph(p, QString::fromUtf8("ア"), kBlue, 15); });
+  Icon(dir, "hiragana", [](QPainter& p) { Glyph(p, QString::fromUtf8("あ"), kRed, 15); });
+  Icon(dir, "reading-row", [](QPainter& p) {  // reading of the whole row: ふ over a full line
     Glyph(p, QString::fromUtf8("ふ"), kGreen, 12, QRectF(0, -2, 16, 14));
     p.setPen(QPen(kInk, 1.5));
     p.drawLine(QPointF(1, 14), QPointF(15, 14));
     p.drawLine(QPointF(1, 12), QPointF(1, 15));
     p.drawLine(QPointF(15, 12), QPointF(15, 15));
   });
-  Icon(dir, 21, [](QPainter& p) { Glyph(p, QString::fromUtf8("ふ"), kGreen, 15); });  // reading of kanji runs
-  Icon(dir, 22, [](QPainter& p) { Glyph(p, QStringLiteral("a"), kInk, 15); });   // lower case
-  Icon(dir, 23, [](QPainter& p) { Glyph(p, QString::fromUtf8("全"), kBlue, 15); });  // full width
-  Icon(dir, 24, [](QPainter& p) { Glyph(p, QStringLiteral("A"), kInk, 15); });   // upper case
-  Icon(dir, 25, [](QPainter& p) { Glyph(p, QString::fromUtf8("半"), kRed, 15); });  // half width
-  Icon(dir, 26, [](QPainter& p) { Glyph(p, QStringLiteral("He"), kBlue, 11); });  // Hepburn
-  Icon(dir, 27, [](QPainter& p) { Glyph(p, QStringLiteral("Ku"), kGreen, 11); });  // Kunrei
-  Icon(dir, 28, [](QPainter& p) { Glyph(p, QStringLiteral("Ni"), kRed, 11); });  // Nihon
+  Icon(dir, "reading", [](QPainter& p) { Glyph(p, QString::fromUtf8("ふ"), kGreen, 15); });  // reading of kanji runs
+  Icon(dir, "lowercase", [](QPainter& p) { Glyph(p, QStringLiteral("a"), kInk, 15); });
+  Icon(dir, "full-width", [](QPainter& p) { Glyph(p, QString::fromUtf8("全"), kBlue, 15); });
+  Icon(dir, "uppercase", [](QPainter& p) { Glyph(p, QStringLiteral("A"), kInk, 15); });
+  Icon(dir, "half-width", [](QPainter& p) { Glyph(p, QString::fromUtf8("半"), kRed, 15); });
+  Icon(dir, "hepburn", [](QPainter& p) { Glyph(p, QStringLiteral("He"), kBlue, 11); });
+  Icon(dir, "kunrei", [](QPainter& p) { Glyph(p, QStringLiteral("Ku"), kGreen, 11); });
+  Icon(dir, "nihon-shiki", [](QPainter& p) { Glyph(p, QStringLiteral("Ni"), kRed, 11); });
 
   // The program icon: a page with あ turning into a.
   for (int size : {32, 42}) {

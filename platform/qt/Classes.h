@@ -314,6 +314,26 @@ class TFileStream : public THandleStream {
   AnsiString FFileName;
 };
 
+// A new content for a file, written to a fresh file in the same folder and
+// put in the file's place by Commit only once every byte is written and
+// flushed; until then the old file is untouched, and a stream destroyed
+// without Commit removes what it wrote. A save through a symbolic link
+// replaces the file the link names; a replaced file keeps its mode (and,
+// where allowed, its owner). A name that exists and is no regular file is
+// refused. Creating fails with EFCreateError (naming fileName), Commit with
+// EWriteError.
+class TReplacingFileStream : public THandleStream {
+ public:
+  explicit TReplacingFileStream(const AnsiString& fileName);
+  ~TReplacingFileStream() override;
+  void Commit();
+
+ private:
+  void Discard();
+  AnsiString FTarget;  // the file to replace (a link resolved)
+  AnsiString FTemp;    // the fresh file, empty once committed or removed
+};
+
 // A stream over a block of memory that it owns.
 class TMemoryStream : public TStream {
  public:

@@ -1,10 +1,5 @@
 #include "platform/qt/IniFiles.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <fstream>
@@ -199,25 +194,11 @@ void TIniFile::Save() const {
   std::string content;
   for (const Line& line : FLines) content += line.Text + FLineEnd;
 
-  const EIniFileException failure(FFileName + " に書き込めません");
-  std::string tmp = FFileName + ".tmp" + std::to_string(static_cast<long>(getpid()));
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) throw failure;
-  struct stat st;
-  if (::stat(FFileName.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
-  bool ok = true;
-  size_t done = 0;
-  while (ok && done < content.size()) {
-    ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else done += static_cast<size_t>(n);
-  }
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (ok && ::rename(tmp.c_str(), FFileName.c_str()) != 0) ok = false;
-  if (!ok) {
-    ::unlink(tmp.c_str());
-    throw failure;
+  try {
+    TReplacingFileStream out(FFileName);
+    out.WriteBuffer(content.data(), static_cast<int>(content.size()));
+    out.Commit();
+  } catch (const EStreamError&) {
+    throw EIniFileException(FFileName + " に書き込めません");
   }
 }

@@ -488,12 +488,6 @@ bool TranslateKeyboardEvent(TWinControl* control, QEvent* event) {
       return InputMethod(control, static_cast<QInputMethodEvent*>(event));
     case QEvent::InputMethodQuery:
       return InputMethodQuery(control, static_cast<QInputMethodQueryEvent*>(event));
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-      // A click completes a composition on show before it moves the caret.
-      if (Composition* c = FindComposition(control); c && !c->Preedit.isEmpty())
-        EndInputMethodComposition(control, true);
-      return false;
     case QEvent::FocusIn:
       if (QWidget* w = control->GetWidget()) w->setAttribute(Qt::WA_InputMethodEnabled, WantsInputMethod(control));
       return false;

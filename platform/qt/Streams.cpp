@@ -4,7 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/qt/Classes.h"
 
@@ -89,12 +92,16 @@ TFileStream::TFileStream(const AnsiString& fileName, unsigned short mode) : THan
   } else {
     int access = mode & 3;
     int flags = access == fmOpenWrite ? O_WRONLY : access == fmOpenReadWrite ? O_RDWR : O_RDONLY;
-    FHandle = ::open(fileName.c_str(), flags | O_CLOEXEC);
+    // Non-blocking, so that a named pipe without a writer cannot hold the
+    // open; only regular files are kept (a pipe or device has no file's end).
+    FHandle = ::open(fileName.c_str(), flags | O_NONBLOCK | O_CLOEXEC);
     if (FHandle >= 0) {
       struct stat st;
-      if (::fstat(FHandle, &st) == 0 && S_ISDIR(st.st_mode)) {
+      if (::fstat(FHandle, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(FHandle);
         FHandle = -1;
+      } else {
+        ::fcntl(FHandle, F_SETFL, ::fcntl(FHandle, F_GETFL) & ~O_NONBLOCK);
       }
     }
     if (FHandle < 0) throw EFOpenError(Format(LibMsg::FOpenError, fileName.c_str()));
@@ -103,6 +110,76 @@ TFileStream::TFileStream(const AnsiString& fileName, unsigned short mode) : THan
 
 TFileStream::~TFileStream() {
   if (FHandle >= 0) ::close(FHandle);
+}
+
+// ---------------------------------------------------------------------------
+
+TReplacingFileStream::TReplacingFileStream(const AnsiString& fileName)
+    : THandleStream(-1), FTarget(fileName) {
+  const EFCreateError refused(Format(LibMsg::FCreateError, fileName.c_str()));
+  struct stat st;
+  bool exists = ::lstat(fileName.c_str(), &st) == 0;
+  if (exists && S_ISLNK(st.st_mode)) {
+    // The link stays; the file it names gets the new content.
+    char* resolved = ::realpath(fileName.c_str(), nullptr);
+    if (resolved) {
+      FTarget = resolved;
+      std::free(resolved);
+    }
+    exists = ::stat(FTarget.c_str(), &st) == 0;
+  }
+  if (exists && !S_ISREG(st.st_mode)) throw refused;
+
+  // A name beside the target that no other file has (O_EXCL refuses one
+  // that exists, links included); a file name near the longest allowed
+  // leaves no room for the suffix and takes a short name in its folder.
+  const std::string pid = std::to_string(static_cast<long>(::getpid()));
+  const size_t slash = FTarget.rfind('/');
+  const AnsiString folder = slash == AnsiString::npos ? AnsiString() : FTarget.substr(0, slash + 1);
+  const AnsiString shortBase = folder + ".~" + pid;
+  AnsiString base = FTarget + ".~" + pid;
+  for (int n = 0; FHandle < 0 && n < 100; ++n) {
+    const AnsiString name = base + "." + std::to_string(n);
+    FHandle = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (FHandle >= 0) {
+      FTemp = name;
+    } else if (errno == ENAMETOOLONG && base != shortBase) {
+      base = shortBase;
+      n = -1;  // count again under the short name
+    } else if (errno != EEXIST) {
+      break;
+    }
+  }
+  if (FHandle < 0) throw refused;
+  if (exists) {
+    // Best effort: an owner or group this process may not give stays its own.
+    if (::fchown(FHandle, st.st_uid, st.st_gid) != 0) {
+      // Not allowed: the new file belongs to this process's user.
+    }
+    ::fchmod(FHandle, st.st_mode & 07777);
+  }
+}
+
+TReplacingFileStream::~TReplacingFileStream() { Discard(); }
+
+void TReplacingFileStream::Discard() {
+  if (FHandle >= 0) ::close(FHandle);
+  FHandle = -1;
+  if (!FTemp.empty()) ::unlink(FTemp.c_str());
+  FTemp.clear();
+}
+
+void TReplacingFileStream::Commit() {
+  if (FTemp.empty()) throw EWriteError(LibMsg::WriteError);
+  bool ok = ::fsync(FHandle) == 0;
+  ok = ::close(FHandle) == 0 && ok;
+  FHandle = -1;
+  if (ok && ::rename(FTemp.c_str(), FTarget.c_str()) == 0) {
+    FTemp.clear();
+    return;
+  }
+  Discard();
+  throw EWriteError(LibMsg::WriteError);
 }
 
 // ---------------------------------------------------------------------------

@@ -12,8 +12,10 @@
 // a later copy; the next changing member function (append, assign, resize,
 // ...) makes it shareable again, since it invalidates such pointers anyway.
 //
-// The count is not atomic: a string and its copies belong to one thread. The
-// program uses them on the GUI thread only and starts no threads of its own.
+// The count is not atomic: a string and its copies belong to one thread; a
+// string may be handed to another thread whole (moved, or its last copy), as
+// a future hands over its value. The program keeps its texts on the GUI
+// thread and starts no threads of its own, so the count costs no lock.
 #pragma once
 
 #include <compare>

@@ -102,8 +102,8 @@ Pair ToHalf(Code c) {
   if (c < 0x100) return {c, 0};
   for (int i = 0; i < 95; ++i)
     if (kFullAscii[i] == c) return {static_cast<Code>(0x20 + i), 0};
-  if (c == 0xEEFC) return {'\'', 0};  // the second code of ＇
-  if (c == 0xEEFB) return {'"', 0};   // the second code of ＂
+  if (c == 0xEEFB) return {'\'', 0};  // the second code of ＇
+  if (c == 0xEEFC) return {'"', 0};   // the second code of ＂
   if (c == 0x818F) return {'\\', 0};  // ￥: 0x5C is the yen sign of this code page
   for (int i = 0; i < 63; ++i) {
     unsigned char half = static_cast<unsigned char>(0xA1 + i);

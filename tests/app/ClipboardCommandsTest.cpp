@@ -57,7 +57,7 @@ TEST_F(ClipboardCommands, NewFromClipboardFillsBothPanes) {
   PutForeignText("\xE6\xBC\xA2\xE5\xAD\x97\nb");  // "漢字" LF b, from another program
   form->ProgressBar1->SetPosition(7);
   form->ClipboardOpen1->trigger();
-  const RowList expected = {J("漢字") + "\r", "b"};
+  const RowList expected = {Sjis("漢字") + "\r", "b"};
   EXPECT_EQ(Rows(form->AFEdit1), expected);
   EXPECT_EQ(Rows(form->AFEdit2), expected);
   EXPECT_EQ(Title(), "Sorvelan - (Clipboard) ->out.txt");
@@ -83,7 +83,7 @@ TEST_F(ClipboardCommands, NewFromClipboardAsksBeforeReplacingEdits) {
 }
 
 TEST_F(ClipboardCommands, RoundTripThroughPlainUtf8Text) {
-  SetRows(form->AFEdit2, {J("漢字") + "\r", "x\ty\r", ""});
+  SetRows(form->AFEdit2, {Sjis("漢字") + "\r", "x\ty\r", ""});
   form->ClipboardSave1->trigger();
   // Other programs see UTF-8 text.
   EXPECT_EQ(PlainUtf8(), "\xE6\xBC\xA2\xE5\xAD\x97\r\nx\ty\r\n");
@@ -93,7 +93,7 @@ TEST_F(ClipboardCommands, RoundTripThroughPlainUtf8Text) {
   PutForeignText(PlainUtf8());
   form->AFEdit2->SetEdited(false);
   form->ClipboardOpen1->trigger();
-  const RowList expected = {J("漢字") + "\r", "x\ty\r", ""};
+  const RowList expected = {Sjis("漢字") + "\r", "x\ty\r", ""};
   EXPECT_EQ(Rows(form->AFEdit1), expected);
   EXPECT_EQ(Rows(form->AFEdit2), expected);
 }

@@ -10,7 +10,7 @@ using ConvertCommands = FormFixture;
 // Rows in UTF-8 literals, turned into code page 932.
 std::vector<std::string> JRows(std::initializer_list<const char*> rows) {
   std::vector<std::string> out;
-  for (const char* r : rows) out.push_back(J(r));
+  for (const char* r : rows) out.push_back(Sjis(r));
   return out;
 }
 
@@ -80,55 +80,55 @@ TEST_F(ConvertCommands, OptionBitsFollowTheCheckBoxes) {
 
 TEST_F(ConvertCommands, MappingFlagsTakeTheFirstTickOfEachPair) {
   struct Case {
-    std::vector<int> Ticked;
+    std::vector<TConversion> Ticked;
     int Flags;
   };
   const Case cases[] = {
       {{}, 0},
-      {{2}, 0x00100000},
-      {{2, 3}, 0x00100000},
-      {{3}, 0x00200000},
-      {{3, 4}, 0x00600000},
-      {{2, 4}, 0x00700000},
-      {{5}, 0x00800000},
-      {{4, 5}, 0x00600000},
-      {{6, 7}, 0x00000200},
-      {{7}, 0x00000100},
-      {{2, 5, 7}, 0x00900100},
-      {{0, 1, 8, 9, 10}, 0},
+      {{cvHiragana}, 0x00100000},
+      {{cvHiragana, cvKatakana}, 0x00100000},
+      {{cvKatakana}, 0x00200000},
+      {{cvKatakana, cvHankaku}, 0x00600000},
+      {{cvHiragana, cvHankaku}, 0x00700000},
+      {{cvZenkaku}, 0x00800000},
+      {{cvHankaku, cvZenkaku}, 0x00600000},
+      {{cvUppercase, cvLowercase}, 0x00000200},
+      {{cvLowercase}, 0x00000100},
+      {{cvHiragana, cvZenkaku, cvLowercase}, 0x00900100},
+      {{cvFurigana1, cvFurigana2, cvRoma1, cvRoma2, cvRoma3}, 0},
   };
   for (const Case& c : cases) {
     for (int i = 0; i < TOKBottomDlg::kItemCount; ++i) settings->SetChecked(i, false);
-    for (int i : c.Ticked) settings->SetChecked(i, true);
+    for (TConversion i : c.Ticked) settings->SetChecked(i, true);
     EXPECT_EQ(TForm1::SettingsMapFlags(*settings), c.Flags) << ::testing::PrintToString(c.Ticked);
   }
 }
 
-void TickOnly(TOKBottomDlg& dlg, std::initializer_list<int> items) {
+void TickOnly(TOKBottomDlg& dlg, std::initializer_list<TConversion> items) {
   for (int i = 0; i < TOKBottomDlg::kItemCount; ++i) dlg.SetChecked(i, false);
-  for (int i : items) dlg.SetChecked(i, true);
+  for (TConversion i : items) dlg.SetChecked(i, true);
 }
 
 TEST_F(ConvertCommands, SettingsSequenceRunsItsStepsInOrder) {
   struct Case {
-    std::initializer_list<int> Ticked;
+    std::initializer_list<TConversion> Ticked;
     std::vector<std::string> Before;
     std::vector<std::string> After;
   };
   const Case cases[] = {
       // Kana then width in one mapping: half-width katakana.
-      {{3, 4}, JRows({"ひらがな\r"}), JRows({"ﾋﾗｶﾞﾅ\r"})},
+      {{cvKatakana, cvHankaku}, JRows({"ひらがな\r"}), JRows({"ﾋﾗｶﾞﾅ\r"})},
       // Hiragana and full width together.
-      {{2, 5}, JRows({"ｶﾞｷﾞ\r"}), JRows({"がぎ\r"})},
+      {{cvHiragana, cvZenkaku}, JRows({"ｶﾞｷﾞ\r"}), JRows({"がぎ\r"})},
       // Upper case wins over lower case.
-      {{6, 7}, JRows({"abC\r"}), JRows({"ABC\r"})},
+      {{cvUppercase, cvLowercase}, JRows({"abC\r"}), JRows({"ABC\r"})},
       // Hepburn, then Kunrei and Nihon on its result.
-      {{8, 9, 10}, JRows({"ちぢむ\r"}), JRows({"chijimu\r"})},
+      {{cvRoma1, cvRoma2, cvRoma3}, JRows({"ちぢむ\r"}), JRows({"chijimu\r"})},
       // Mapping before romanising.
-      {{3, 8}, JRows({"ひらがな"}), JRows({"hiragana"})},
+      {{cvKatakana, cvRoma1}, JRows({"ひらがな"}), JRows({"hiragana"})},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(std::vector<int>(c.Ticked)));
+    SCOPED_TRACE(::testing::PrintToString(std::vector<TConversion>(c.Ticked)));
     TickOnly(*settings, c.Ticked);
     SetRows(form->AFEdit2, c.Before);
     form->ConvertSetting->trigger();
@@ -148,7 +148,7 @@ TEST_F(ConvertCommands, SettingsSequenceWithNothingTickedDoesNothing) {
 }
 
 TEST_F(ConvertCommands, SettingsMappingRecordsALoneCrRowButSkipsEmptyOnes) {
-  TickOnly(*settings, {2});
+  TickOnly(*settings, {cvHiragana});
   SetRows(form->AFEdit2, {"\r", ""});
   form->AFEdit2->SetEdited(false);
   form->ConvertSetting->trigger();
@@ -163,7 +163,7 @@ TEST_F(ConvertCommands, SettingsMappingRecordsALoneCrRowButSkipsEmptyOnes) {
 
 TEST_F(ConvertCommands, ARefusedMappingKeepsTheRow) {
   // Hiragana together with half-width katakana is refused by the mapping.
-  TickOnly(*settings, {2, 4});
+  TickOnly(*settings, {cvHiragana, cvHankaku});
   const auto rows = JRows({"カナ\r", "abc"});
   SetRows(form->AFEdit2, rows);
   form->ConvertSetting->trigger();
@@ -204,7 +204,7 @@ TEST_F(ConvertCommands, MissingReaderIsReportedAndNothingChanges) {
   EXPECT_FALSE(form->AFEdit2->isEdited());
 
   // In the settings sequence the later steps still run.
-  TickOnly(*settings, {0, 3});
+  TickOnly(*settings, {cvFurigana1, cvKatakana});
   form->ConvertSetting->trigger();
   EXPECT_EQ(boxes.Boxes.size(), 2u);
   EXPECT_EQ(Rows(form->AFEdit2), JRows({"漢字\r", "カナ"}));

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QTextBrowser>
 
@@ -11,8 +13,8 @@ using FileCommands = FormFixture;
 TEST_F(FileCommands, OpenLoadsBothPanesAndNamesTheInputAfterwards) {
   const std::string in = dir.Path("in.txt");
   form->ProgressBar1->SetPosition(40);
-  OpenFile(in, J("一行目\r\n二行目\r\n"));
-  EXPECT_EQ(Rows(form->AFEdit1), (std::vector<std::string>{J("一行目\r"), J("二行目\r"), ""}));
+  OpenFile(in, Sjis("一行目\r\n二行目\r\n"));
+  EXPECT_EQ(Rows(form->AFEdit1), (std::vector<std::string>{Sjis("一行目\r"), Sjis("二行目\r"), ""}));
   EXPECT_EQ(Rows(form->AFEdit2), Rows(form->AFEdit1));
   EXPECT_EQ(InputFileName, in);
   EXPECT_EQ(Title(), "Sorvelan - " + in + " -> ");
@@ -33,6 +35,58 @@ TEST_F(FileCommands, OpenThatFailsToReadKeepsTheNamesAndTitle) {
   EXPECT_EQ(boxes.Boxes[0].Title, "Sorvelan");
   EXPECT_EQ(InputFileName, in);
   EXPECT_EQ(Title(), "Sorvelan - " + in + " -> ");
+  // Both panes still show the file that was open.
+  EXPECT_EQ(Rows(form->AFEdit1), (std::vector<std::string>{"a\r", ""}));
+  EXPECT_EQ(Rows(form->AFEdit2), (std::vector<std::string>{"a\r", ""}));
+}
+
+TEST_F(FileCommands, OnlyRegularFilesAreOpened) {
+  const std::string in = dir.Path("in.txt");
+  OpenFile(in, "a\r\n");
+  form->AFEdit2->SetLine(0, "edited\r");
+  const std::string pipe = dir.Path("pipe");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  BoxRecorder boxes;
+  boxes.Answers = {mrNo};  // the save prompt
+  OpenAnswers(pipe);
+  form->FileOpen1->trigger();
+  ASSERT_EQ(boxes.Boxes.size(), 2u);
+  EXPECT_EQ(boxes.Boxes[1].Text, "ファイル " + pipe + " は開けません");
+  EXPECT_EQ(Rows(form->AFEdit1), (std::vector<std::string>{"a\r", ""}));
+  EXPECT_EQ(Rows(form->AFEdit2), (std::vector<std::string>{"edited\r", ""}));
+  EXPECT_EQ(InputFileName, in);
+  EXPECT_EQ(Title(), "Sorvelan - " + in + " -> ");
+}
+
+TEST_F(FileCommands, TextCutShortByANulIsReported) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> rows;
+    std::string box;  // empty: no message
+  };
+  const std::vector<Case> cases = {
+      {"NUL inside", std::string("ab\r\ncd\0ef\r\n", 11), {"ab\r", "cd"}, "6"},
+      {"NUL first", std::string("\0abc", 4), {""}, "0"},
+      {"NUL last", std::string("ab\0", 3), {"ab"}, "2"},
+      {"no NUL", "ab\r\n", {"ab\r", ""}, ""},
+  };
+  for (const Case& c : cases) {
+    const std::string in = dir.Path("in.txt");
+    BoxRecorder boxes;
+    OpenFile(in, c.bytes);
+    EXPECT_EQ(Rows(form->AFEdit1), c.rows) << c.name;
+    EXPECT_EQ(Rows(form->AFEdit2), c.rows) << c.name;
+    EXPECT_EQ(InputFileName, in) << c.name;
+    if (c.box.empty()) {
+      EXPECT_TRUE(boxes.Boxes.empty()) << c.name;
+      continue;
+    }
+    ASSERT_EQ(boxes.Boxes.size(), 1u) << c.name;
+    EXPECT_EQ(boxes.Boxes[0].Text, "ファイル " + in + " の " + c.box +
+                                       " バイト目より後のテキストは読み込まれていません (NUL 文字があります)")
+        << c.name;
+  }
 }
 
 TEST_F(FileCommands, OpenOfAMissingNameSaysSoAndOnlyResetsTheBar) {
@@ -232,6 +286,21 @@ TEST_F(FileCommands, HelpOpensTheProgramsHelpPageInOneViewer) {
   EXPECT_EQ(form->findChildren<THelpViewer*>().size(), 1);
   QFile::remove(QString::fromStdString(page));
   viewer->close();
+}
+
+// The viewer turns a line break of the page into a space, which Japanese
+// text must not show: no break may stand between two non-ASCII characters.
+TEST(HelpPage, NoLineBreakInsideJapaneseText) {
+  const std::string page = ReadAll(SORVELAN_SOURCE_DIR "/resources/sorvelan.hlp");
+  ASSERT_FALSE(page.empty());
+  int line = 1;
+  for (size_t i = 0; i < page.size(); ++i) {
+    if (page[i] != '\n') continue;
+    ++line;
+    const bool before = i > 0 && static_cast<unsigned char>(page[i - 1]) >= 0x80;
+    const bool after = i + 1 < page.size() && static_cast<unsigned char>(page[i + 1]) >= 0x80;
+    EXPECT_FALSE(before && after) << "line " << line;
+  }
 }
 
 }  // namespace

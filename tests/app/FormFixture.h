@@ -12,11 +12,8 @@
 
 #include "app/SettingsDlg.h"
 #include "app/Unit1.h"
-#include "platform/text/Cp932.h"
 #include "tests/app/TestApp.h"
-
-// Code page 932 bytes of a UTF-8 literal.
-inline std::string J(const char* utf8) { return cp932::FromUtf8(utf8); }
+#include "tests/common/Cp932Text.h"
 
 class FormFixture : public ::testing::Test {
  protected:

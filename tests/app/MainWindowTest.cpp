@@ -1,3 +1,6 @@
+#include <QDir>
+#include <QFile>
+#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -5,8 +8,11 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <set>
+#include <span>
 
 #include "app/About.h"
+#include "app/Commands.h"
 #include "platform/qt/Controls.h"
 #include "platform/qt/ScrollBars.h"
 #include "tests/app/FormFixture.h"
@@ -92,64 +98,97 @@ TEST_F(MainWindow, PanesCarryTheirFormValues) {
   }
 }
 
-TEST_F(MainWindow, ActionsCarryTheirCaptionsShortcutsAndHints) {
-  // Tip: the tooltip (short part of the hint); Status: the status line (long
-  // part); without a bar the whole hint is both.
-  struct Case {
+// The long part of a hint (the status line), and the short part (the tool
+// tip); a hint without a bar is both.
+std::string LongHint(const TCommandDef& def) { return QString::fromUtf8(def.Hint).section('|', -1).toStdString(); }
+std::string ShortHint(const TCommandDef& def) { return QString::fromUtf8(def.Hint).section('|', 0, 0).toStdString(); }
+
+std::string ItemCaption(const TCommandDef& def) { return def.ItemCaption ? def.ItemCaption : def.Caption; }
+
+TEST(CommandTable, NamesEachCommandOnceAndEveryPlaceNamesAKnownCommand) {
+  std::set<std::string> names;
+  std::set<std::string> captions;
+  for (const TCommandDef& def : CommandDefs()) {
+    EXPECT_TRUE(names.insert(def.Name).second) << def.Name;
+    EXPECT_EQ(FindCommandDef(def.Action), &def) << def.Name << " shares its field with another row";
+    EXPECT_NE(def.OnExecute, nullptr) << def.Name;
+    EXPECT_TRUE(captions.insert(ItemCaption(def)).second) << def.Name << ": two menu items would read alike";
+  }
+  const TCommandPlaces& places = CommandPlaces();
+  std::set<std::string> placeNames;
+  for (auto list : {places.FileMenu, places.EditMenu, places.ConvertMenu, places.HelpMenu, places.PopupMenu,
+                    places.ToolBar}) {
+    for (const TPlaceDef& place : list) {
+      EXPECT_TRUE(placeNames.insert(place.Name).second) << place.Name;
+      if (place.Action) {
+        EXPECT_NE(FindCommandDef(place.Action), nullptr) << place.Name;
+      }
+    }
+  }
+  // Every command can be reached from the menu bar.
+  for (const TCommandDef& def : CommandDefs()) {
+    bool inMenu = false;
+    for (auto list : {places.FileMenu, places.EditMenu, places.ConvertMenu, places.HelpMenu})
+      for (const TPlaceDef& place : list) inMenu = inMenu || place.Action == def.Action;
+    EXPECT_TRUE(inMenu) << def.Name;
+  }
+}
+
+TEST(CommandTable, EveryImageNameIsBuiltIntoTheProgramAndEveryImageIsUsed) {
+  TestApp();
+  std::set<QString> used;
+  for (const TCommandDef& def : CommandDefs()) {
+    if (!def.Icon) {
+      EXPECT_FALSE(def.ActionIcon) << def.Name;
+      continue;
+    }
+    used.insert(QString::fromUtf8(def.Icon) + QStringLiteral(".png"));
+    EXPECT_TRUE(QFile::exists(CommandIconPath(def.Icon))) << def.Name << " " << def.Icon;
+    EXPECT_FALSE(QIcon(CommandIconPath(def.Icon)).pixmap(16, 16).isNull()) << def.Icon;
+  }
+  for (const QString& file : QDir(QStringLiteral(":/app")).entryList(QDir::Files)) {
+    if (file.startsWith(QStringLiteral("sorvelan"))) continue;  // the program's own icon
+    EXPECT_TRUE(used.count(file)) << file.toStdString() << " is used by no command";
+  }
+}
+
+TEST_F(MainWindow, ActionsCarryTheirCommandsCaptionsShortcutsHintsAndImages) {
+  for (const TCommandDef& def : CommandDefs()) {
+    SCOPED_TRACE(def.Name);
+    QAction* action = form.get()->*def.Action;
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->parent(), form->ActionList1);
+    EXPECT_EQ(action->objectName().toStdString(), def.Name);
+    EXPECT_EQ(action->property("Category").toString().toStdString(), def.Category);
+    EXPECT_EQ(action->text().toStdString(), def.Caption);
+    EXPECT_EQ(action->shortcut().toString().toStdString(), def.ShortCut);
+    EXPECT_EQ(action->statusTip().toStdString(), LongHint(def));
+    if (*def.Hint) {
+      EXPECT_EQ(action->toolTip().toStdString(), ShortHint(def));
+    }
+    EXPECT_EQ(!action->icon().isNull(), def.Icon && def.ActionIcon);
+    EXPECT_TRUE(action->isEnabled());
+  }
+  EXPECT_EQ(form->ActionList1->findChildren<QAction*>().size(), static_cast<qsizetype>(CommandDefs().size()));
+
+  // The three shapes of a hint: both parts, one text for both, none (the tip
+  // falls back to the caption).
+  struct Hint {
     QAction* Action;
-    const char* Category;
-    const char* Caption;
-    const char* ShortCut;
     const char* Tip;
     const char* Status;
-    bool Image;
   };
-  const Case cases[] = {
-      {form->FileNew1, "ファイル", "新規作成(&N)", "Ctrl+N", "新規", "新規ファイルの作成", true},
-      {form->FileOpen1, "ファイル", "開く(&O)...", "Ctrl+O", "開く", "ファイルを開く", true},
-      {form->FileSave1, "ファイル", "上書き保存(&S)", "Ctrl+S", "保存", "現在のファイルを保存", true},
-      {form->FileSaveAs1, "ファイル", "名前をつけて保存(&A)...", "", "別名保存",
-       "現在のファイルに別の名前をつけて保存", false},
-      {form->ClipboardOpen1, "ファイル", "クリップボードから新規", "", "クリップボードから新規",
-       "クリップボードから新規に作成します", false},
-      {form->ClipboardSave1, "ファイル", "クリップボードに保存", "", "右画面をクリップボードに保存",
-       "クリップボードに保存します", false},
-      {form->FileExit1, "ファイル", "終了(&X)", "", "終了", "アプリケーション終了", false},
-      {form->EditCut1, "編集", "切り取り(&T)", "Ctrl+X", "切り取り", "選択部分を切り取りクリップボードに送る", true},
-      {form->EditCopy1, "編集", "コピー(&C)", "Ctrl+C", "コピー", "選択部分をコピーしクリップボードに送る", true},
-      {form->EditPaste1, "編集", "貼り付け(&P)", "Ctrl+V", "貼り付け", "クリップボードの内容を貼り付け", true},
-      {form->EditDel1, "編集", "削除", "", "削除", "選択部分を削除します", false},
-      {form->EditUndo1, "編集", "アンドゥ", "Ctrl+Z", "アンドゥ", "やり直し", false},
-      {form->EditRedo1, "編集", "リドゥ", "Ctrl+Y", "やり直しのやり直し", "やり直しのやり直し", false},
-      {form->EditSelectAll1, "編集", "すべて選択", "Ctrl+A", "すべて選択", "", false},
-      {form->HelpAbout1, "ヘルプ", "バージョン情報(&A)...", "", "バージョン情報", "バージョンなど固有の情報を表示",
-       false},
-      {form->ConvertSetting, "変換", "設定値で変換", "", "設定値で変換", "設定値で変換します", true},
-      {form->ConvertFurigana1, "変換", "ふりがなに変換", "", "ふりがなに変換", "ふりがなに変換します", true},
-      {form->ConvertFurigana2, "変換", "ふりがなに変換(行全体)", "", "ふりがなに変換(行全体)",
-       "ふりがなに変換します(行全体)", true},
-      {form->ConvertHiragana1, "変換", "ひらがなに変換", "", "ひらがなに変換", "ひらがなに変換します", true},
-      {form->ConvertKatakana1, "変換", "カタカナに変換", "", "カタカナに変換", "カタカナに変換します", true},
-      {form->ConvertHankaku1, "変換", "半角に変換", "", "半角に変換", "半角に変換します", true},
-      {form->ConvertZenkaku1, "変換", "全角に変換", "", "全角に変換", "全角に変換します", true},
-      {form->ConvertUppercase1, "変換", "英大文字に変換", "", "英大文字に変換", "英大文字に変換します", true},
-      {form->ConvertLowercase1, "変換", "英小文字に変換", "", "英小文字に変換", "英小文字に変換します", true},
-      {form->ConvertRoma1, "変換", "ローマ字に変換", "", "ローマ字に変換します(ヘボン式)",
-       "ローマ字に変換します(ヘボン式)", true},
-      {form->ConvertRoma2, "変換", "", "", "ローマ字に変換します(訓令式)", "ローマ字に変換します(訓令式)", true},
-      {form->ConvertRoma3, "変換", "", "", "ローマ字に変換します(日本式)", "ローマ字に変換します(日本式)", true},
+  const Hint hints[] = {
+      {form->FileSaveAs1, "別名保存", "現在のファイルに別の名前をつけて保存"},
+      {form->EditRedo1, "やり直しのやり直し", "やり直しのやり直し"},
+      {form->EditSelectAll1, "すべて選択", ""},
+      {form->ConvertRoma2, "ローマ字に変換します(訓令式)", "ローマ字に変換します(訓令式)"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.Action->objectName().toStdString());
-    EXPECT_EQ(c.Action->property("Category").toString().toStdString(), c.Category);
-    EXPECT_EQ(c.Action->text().toStdString(), c.Caption);
-    EXPECT_EQ(c.Action->shortcut().toString().toStdString(), c.ShortCut);
-    EXPECT_EQ(c.Action->toolTip().toStdString(), c.Tip);
-    EXPECT_EQ(c.Action->statusTip().toStdString(), c.Status);
-    EXPECT_EQ(!c.Action->icon().isNull(), c.Image);
-    EXPECT_TRUE(c.Action->isEnabled());
+  for (const Hint& h : hints) {
+    SCOPED_TRACE(h.Action->objectName().toStdString());
+    EXPECT_EQ(h.Action->toolTip().toStdString(), h.Tip);
+    EXPECT_EQ(h.Action->statusTip().toStdString(), h.Status);
   }
-  EXPECT_EQ(form->ActionList1->findChildren<QAction*>().size(), 27);
   // Shortcuts belong to the window, whichever pane has the focus.
   EXPECT_TRUE(form->actions().contains(form->EditCopy1));
   EXPECT_EQ(form->EditCopy1->shortcutContext(), Qt::WindowShortcut);
@@ -176,31 +215,49 @@ TEST_F(MainWindow, MenusAndPopUpListTheirItemsInOrder) {
     EXPECT_EQ(menus[i].Control->title().toStdString(), menus[i].Caption);
     EXPECT_EQ(menus[i].Control->menuAction()->statusTip().toStdString(), menus[i].Hint);
   }
-
-  EXPECT_EQ(Items(form->File1), (std::vector<std::string>{"新規作成(&N)", "開く(&O)...", "上書き保存(&S)",
-                                                          "名前をつけて保存(&A)...", "クリップボードから新規",
-                                                          "クリップボードに保存", "-", "終了(&X)"}));
-  EXPECT_EQ(Items(form->Edit1), (std::vector<std::string>{"切り取り(&T)", "コピー(&C)", "貼り付け(&P)", "削除",
-                                                          "アンドゥ", "リドゥ", "すべて選択"}));
-  EXPECT_EQ(Items(form->Convert1),
-            (std::vector<std::string>{"設定値で変換", "-", "ふりがなに変換", "ふりがなに変換(行全体)",
-                                      "ひらがなに変換", "カタカナに変換", "半角に変換", "全角に変換",
-                                      "英大文字に変換", "英小文字に変換", "ローマ字に変換(ヘボン式)",
-                                      "ローマ字に変換(訓令式)", "ローマ字に変換(日本式)"}));
   EXPECT_EQ(Items(form->S1), std::vector<std::string>{"設定"});
-  EXPECT_EQ(Items(form->Help1), (std::vector<std::string>{"Sorvelanヘルプ(&H)", "バージョン情報(&A)..."}));
-  EXPECT_EQ(Items(form->PopupMenu1),
-            (std::vector<std::string>{"コピー(&C)", "切り取り(&T)", "貼り付け(&P)", "アンドゥ", "リドゥ", "削除",
-                                      "すべて選択", "設定値で変換", "ふりがなに変換", "ふりがなに変換(行全体)",
-                                      "ひらがなに変換", "カタカナに変換", "半角に変換", "全角に変換",
-                                      "英大文字に変換", "英小文字に変換", "ローマ字に変換(ヘボン式)",
-                                      "ローマ字に変換(訓令式)", "ローマ字に変換(日本式)"}));
-  for (QAction* a : form->PopupMenu1->actions()) EXPECT_TRUE(a->icon().isNull());
-  // An item shows its action's shortcut and long hint and runs its action.
+  ASSERT_FALSE(form->Help1->actions().isEmpty());
+  EXPECT_EQ(form->Help1->actions()[0]->text().toStdString(), "Sorvelanヘルプ(&H)");
+
+  // Each item shows its command's item caption, its shortcut in a column of
+  // its own, its long hint and, but in the pop-up, its image.
+  struct Placed {
+    QMenu* Control;
+    std::span<const TPlaceDef> Places;
+    int First;  // items above the command items
+    bool Images;
+  };
+  const TCommandPlaces& places = CommandPlaces();
+  const Placed placed[] = {
+      {form->File1, places.FileMenu, 0, true},       {form->Edit1, places.EditMenu, 0, true},
+      {form->Convert1, places.ConvertMenu, 0, true}, {form->Help1, places.HelpMenu, 1, true},
+      {form->PopupMenu1, places.PopupMenu, 0, false},
+  };
+  for (const Placed& p : placed) {
+    const QList<QAction*> items = p.Control->actions();
+    ASSERT_EQ(items.size(), p.First + static_cast<qsizetype>(p.Places.size())) << p.Control->objectName().toStdString();
+    for (size_t i = 0; i < p.Places.size(); ++i) {
+      const TPlaceDef& place = p.Places[i];
+      QAction* item = items[p.First + static_cast<qsizetype>(i)];
+      SCOPED_TRACE(place.Name);
+      EXPECT_EQ(item->objectName().toStdString(), place.Name);
+      EXPECT_EQ(item->isSeparator(), place.Action == nullptr);
+      if (!place.Action) continue;
+      const TCommandDef& def = *FindCommandDef(place.Action);
+      EXPECT_EQ(item->text().section(QLatin1Char('\t'), 0, 0).toStdString(), ItemCaption(def));
+      EXPECT_EQ(item->text().section(QLatin1Char('\t'), 1).toStdString(), def.ShortCut);
+      EXPECT_EQ(item->statusTip().toStdString(), LongHint(def));
+      EXPECT_EQ(!item->icon().isNull(), p.Images && def.ActionIcon);
+    }
+  }
+  // The pop-up has no separators.
+  for (const TPlaceDef& place : places.PopupMenu) EXPECT_NE(place.Action, nullptr) << place.Name;
+
+  // An item whose caption differs from its action's; an item runs its action.
+  EXPECT_EQ(Items(form->Convert1).back(), "ローマ字に変換(日本式)");
   auto* item = form->findChild<QAction*>("FileNewItem");
   ASSERT_NE(item, nullptr);
   EXPECT_EQ(item->text().section(QLatin1Char('\t'), 1).toStdString(), "Ctrl+N");
-  EXPECT_EQ(item->statusTip().toStdString(), "新規ファイルの作成");
   int runs = 0;
   QObject::connect(form->ConvertRoma2, &QAction::triggered, [&] { ++runs; });
   form->findChild<QAction*>("ConvertRoma22")->trigger();
@@ -264,17 +321,25 @@ TEST_F(MainWindow, ToolBarShowsTheButtonsInOrderThenTheProgressBar) {
     else if (QWidget* w = form->ToolBar1->widgetForAction(a); w && !w->objectName().isEmpty())
       names.push_back(w->objectName().toStdString());
   }
-  EXPECT_EQ(names, (std::vector<std::string>{
-                       "ToolButton9", "ToolButton1", "ToolButton2", "ToolButton7", "ToolButton8",
-                       "ToolButton3", "ToolButton4", "ToolButton5", "ToolButton6", "ToolButton10",
-                       "ToolButton12", "ToolButton13", "ToolButton11", "ToolButton14", "ToolButton23",
-                       "ToolButton15", "ToolButton16", "ToolButton17", "ToolButton18", "ToolButton19",
-                       "ToolButton20", "ToolButton22", "ToolButton21", "ToolButton24", "ToolButton26",
-                       "ToolButton27", "ToolButton25", "ProgressBar1"}));
+  std::vector<std::string> expected;
+  for (const TPlaceDef& place : CommandPlaces().ToolBar) expected.push_back(place.Name);
+  expected.push_back("ProgressBar1");
+  EXPECT_EQ(names, expected);
+
+  // A button runs its command and always shows the command's image, even
+  // where the action and its menu items show none.
+  for (const TPlaceDef& place : CommandPlaces().ToolBar) {
+    if (!place.Action) continue;
+    SCOPED_TRACE(place.Name);
+    auto* button = form->findChild<QToolButton*>(place.Name);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->defaultAction(), form.get()->*place.Action);
+    EXPECT_FALSE(button->icon().isNull());
+  }
   auto* undo = form->findChild<QToolButton*>("ToolButton10");
   ASSERT_NE(undo, nullptr);
   EXPECT_EQ(undo->defaultAction(), form->EditUndo1);
-  EXPECT_FALSE(undo->icon().isNull());
+  EXPECT_TRUE(form->EditUndo1->icon().isNull());
   EXPECT_EQ(undo->toolTip().toStdString(), "アンドゥ");
   EXPECT_EQ(form->ProgressBar1->width(), 211);
 }

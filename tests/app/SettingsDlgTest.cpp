@@ -7,7 +7,9 @@
 #include <QPushButton>
 #include <sys/stat.h>
 
+#include "app/Commands.h"
 #include "app/SettingsDlg.h"
+#include "app/Unit1.h"
 #include "tests/app/TestApp.h"
 
 namespace {
@@ -56,15 +58,20 @@ TEST_F(SettingsDialog, ControlsCarryTheFormsCaptionsAndNames) {
   EXPECT_EQ(dlg.CancelBtn->text().toStdString(), "キャンセル");
   EXPECT_TRUE(dlg.OKBtn->isDefault());
 
-  // The check list, by the index the settings sequence reads.
-  const char* const items[] = {
-      "ふりがなに変換",         "ふりがなに変換(行全体)", "ひらがなに変換",
-      "カタカナに変換",         "半角に変換",             "全角に変換",
-      "英大文字に変換",         "英小文字に変換",         "ローマ字に変換(ヘボン式)",
-      "ローマ字に変換(訓令式)", "ローマ字に変換(日本式)",
-  };
-  ASSERT_EQ(dlg.CheckListBox1->count(), 11);
-  for (int i = 0; i < 11; ++i) EXPECT_EQ(dlg.CheckListBox1->item(i)->text().toStdString(), items[i]) << i;
+  // The check list, by the index the settings sequence reads, names the
+  // conversions as the convert menu does.
+  std::vector<std::string> conversions;
+  for (const TPlaceDef& place : CommandPlaces().ConvertMenu) {
+    if (!place.Action || place.Action == &TForm1::ConvertSetting) continue;
+    const TCommandDef& def = *FindCommandDef(place.Action);
+    conversions.push_back(def.ItemCaption ? def.ItemCaption : def.Caption);
+  }
+  std::vector<std::string> items;
+  for (int i = 0; i < dlg.CheckListBox1->count(); ++i) items.push_back(dlg.CheckListBox1->item(i)->text().toStdString());
+  EXPECT_EQ(items, conversions);
+  ASSERT_EQ(items.size(), static_cast<size_t>(cvConversionCount));
+  EXPECT_EQ(items[cvFurigana2], "ふりがなに変換(行全体)");
+  EXPECT_EQ(items[cvRoma3], "ローマ字に変換(日本式)");
 
   // The Hepburn option boxes: name, caption, top in the group box. On screen
   // CheckBox3 stands above CheckBox2.
@@ -97,7 +104,7 @@ TEST_F(SettingsDialog, EnterPressesTheFocusedButtonElseOk) {
   {
     TOKBottomDlg dlg(nullptr, ini);
     dlg.show();
-    dlg.SetChecked(2, true);
+    dlg.SetChecked(cvHiragana, true);
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(dlg.CheckListBox1, &enter);
     EXPECT_EQ(dlg.result(), mrOk);
@@ -108,12 +115,12 @@ TEST_F(SettingsDialog, EnterPressesTheFocusedButtonElseOk) {
   {
     TOKBottomDlg dlg(nullptr, ini);
     dlg.show();
-    dlg.SetChecked(5, true);
+    dlg.SetChecked(cvZenkaku, true);
     dlg.CancelBtn->setFocus();
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(dlg.CancelBtn, &enter);
     EXPECT_EQ(dlg.result(), mrCancel);
-    EXPECT_FALSE(dlg.Checked(5));
+    EXPECT_FALSE(dlg.Checked(cvZenkaku));
     EXPECT_EQ(ReadAll(ini), Expected({1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   }
 }
@@ -134,8 +141,8 @@ TEST_F(SettingsDialog, OkWritesAllNineteenKeysEvenUnchanged) {
   EXPECT_EQ(ReadAll(ini), Expected({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(dlg.result(), mrOk);
 
-  dlg.SetChecked(0, false);
-  dlg.SetChecked(9, true);
+  dlg.SetChecked(cvFurigana1, false);
+  dlg.SetChecked(cvRoma2, true);
   dlg.CheckBox2->setChecked(true);
   dlg.CheckBox8->setChecked(true);
   dlg.OKBtn->click();
@@ -150,14 +157,14 @@ TEST_F(SettingsDialog, CancelAndEscLoadTheFileBack) {
   WriteAll(ini, "[Setting]\nFuri1=0\nHira=1\nWoSp=1\n");
   TOKBottomDlg dlg(nullptr, ini);
   const auto fromFile = Ticks(dlg);
-  dlg.SetChecked(2, false);
-  dlg.SetChecked(5, true);
+  dlg.SetChecked(cvHiragana, false);
+  dlg.SetChecked(cvZenkaku, true);
   dlg.CheckBox4->setChecked(false);
   dlg.CancelBtn->click();
   EXPECT_EQ(Ticks(dlg), fromFile);
   EXPECT_EQ(dlg.result(), mrCancel);
 
-  dlg.SetChecked(7, true);
+  dlg.SetChecked(cvLowercase, true);
   QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
   QApplication::sendEvent(&dlg, &esc);
   EXPECT_EQ(Ticks(dlg), fromFile);
@@ -165,8 +172,8 @@ TEST_F(SettingsDialog, CancelAndEscLoadTheFileBack) {
 
 TEST_F(SettingsDialog, CancelWithoutAFileGoesBackToTheDefaults) {
   TOKBottomDlg dlg(nullptr, ini);
-  dlg.SetChecked(0, false);
-  dlg.SetChecked(3, true);
+  dlg.SetChecked(cvFurigana1, false);
+  dlg.SetChecked(cvKatakana, true);
   dlg.CancelBtn->click();
   EXPECT_EQ(Ticks(dlg), (std::vector<int>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_FALSE(QFile::exists(QString::fromStdString(ini)));
@@ -175,12 +182,12 @@ TEST_F(SettingsDialog, CancelWithoutAFileGoesBackToTheDefaults) {
 TEST_F(SettingsDialog, CloseBoxKeepsTheTicksForThisRunWithoutWriting) {
   TOKBottomDlg dlg(nullptr, ini);
   dlg.show();
-  dlg.SetChecked(2, true);
+  dlg.SetChecked(cvHiragana, true);
   dlg.close();  // the title bar's close box
-  EXPECT_TRUE(dlg.Checked(2));
+  EXPECT_TRUE(dlg.Checked(cvHiragana));
   EXPECT_FALSE(QFile::exists(QString::fromStdString(ini)));
   TOKBottomDlg restarted(nullptr, ini);
-  EXPECT_FALSE(restarted.Checked(2));
+  EXPECT_FALSE(restarted.Checked(cvHiragana));
 }
 
 TEST_F(SettingsDialog, UnwritableFileShowsTheErrorAndStillCloses) {
@@ -193,6 +200,49 @@ TEST_F(SettingsDialog, UnwritableFileShowsTheErrorAndStillCloses) {
   EXPECT_EQ(boxes.Boxes[0].Text, ini + " に書き込めません");
   EXPECT_EQ(boxes.Boxes[0].Type, mtError);
   EXPECT_FALSE(dlg.isVisible());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SettingsDialogLook, TheCaptionSitsOnTheFrameLineAndTheBoxesClearIt) {
+  TestApp();
+  TempDir dir;
+  TOKBottomDlg dlg(nullptr, dir.Path("sorvelan.ini"));
+  QGroupBox* group = dlg.GroupBox1;
+  const QImage img = group->grab().toImage();
+  ASSERT_FALSE(img.isNull());
+
+  // The frame's top line, right of the caption: the first row that differs
+  // from the background above it.
+  const int x = img.width() - 12;
+  const QRgb background = img.pixel(x, 0);
+  int line = -1;
+  for (int y = 1; y < img.height() && line < 0; ++y)
+    if (img.pixel(x, y) != background) line = y;
+  ASSERT_GE(line, 0);
+
+  // The caption's ink, left of that column and above the first box: it
+  // runs across the line.
+  int firstBox = img.height();
+  for (QCheckBox* b : group->findChildren<QCheckBox*>()) firstBox = std::min(firstBox, b->geometry().top());
+  int inkTop = img.height(), inkBottom = -1;
+  for (int y = 0; y < firstBox; ++y)
+    for (int cx = 4; cx < x - 20; ++cx)
+      if (qGray(img.pixel(cx, y)) < 90) {
+        inkTop = std::min(inkTop, y);
+        inkBottom = std::max(inkBottom, y);
+      }
+  ASSERT_GE(inkBottom, 0) << "no caption drawn";
+  EXPECT_LT(inkTop, line);
+  EXPECT_GT(inkBottom, line);
+
+  // Every option box lies below the line with room to spare, inside the frame.
+  for (QCheckBox* b : group->findChildren<QCheckBox*>()) {
+    EXPECT_GE(b->geometry().top(), line + 4) << b->objectName().toStdString();
+    EXPECT_LT(b->geometry().bottom(), group->height() - 2) << b->objectName().toStdString();
+  }
 }
 
 }  // namespace

@@ -1,36 +1,13 @@
-// Shared helpers of the application tests: one QApplication for the whole
-// run, temporary folders, file contents, and a recorder for message boxes.
+// Shared helpers of the application tests: a recorder for message boxes,
+// beside the helpers every suite shares.
 #pragma once
 
-#include <QApplication>
-#include <QTemporaryDir>
-#include <fstream>
-#include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/AppSupport.h"
-
-inline QApplication& TestApp() {
-  static int argc = 1;
-  static char name[] = "app_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
-inline std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-inline void WriteAll(const std::string& path, const std::string& data) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << data;
-}
+#include "tests/common/TempFiles.h"
+#include "tests/common/TestApp.h"
 
 // Answers every message box in place of the user and keeps what each showed.
 class BoxRecorder {
@@ -58,14 +35,4 @@ class BoxRecorder {
   std::vector<Box> Boxes;
   std::vector<int> Answers;  // given in order; then DefaultAnswer
   int DefaultAnswer = mrOk;
-};
-
-// A temporary folder whose paths are file-system bytes.
-class TempDir {
- public:
-  std::string Path(const std::string& name) const { return FDir.path().toStdString() + "/" + name; }
-  std::string Root() const { return FDir.path().toStdString(); }
-
- private:
-  QTemporaryDir FDir;
 };

@@ -13,7 +13,7 @@ namespace {
 class AfeditClass : public ::testing::Test {
  protected:
   void SetUp() override {
-    EnsureApp();
+    TestApp();
     form = std::make_unique<TForm>(nullptr);
     edit = new TEditProbe(form.get());
   }
@@ -419,7 +419,7 @@ TEST_F(AfeditClass, PublishesTheLibraryPropertiesAsTheFormSetsThem) {
 }
 
 TEST(AfeditConstruction, OwnerMustBeAWindowedControl) {
-  EnsureApp();
+  TestApp();
   TComponent owner(nullptr);
   EXPECT_THROW(TAFEdit edit(&owner), EInvalidCast);
 }

@@ -13,7 +13,7 @@ namespace {
 class AfeditUndo : public ::testing::Test {
  protected:
   void SetUp() override {
-    EnsureApp();
+    TestApp();
     form = std::make_unique<TForm>(nullptr);
     edit = new TEditProbe(form.get());
     edit->OnUndoChange = [this](TObject*, bool u, bool r) { reports.push_back({u, r}); };

@@ -28,7 +28,7 @@ struct RowSpec {
 class ClipEditTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    EnsureApp();
+    TestApp();
     QGuiApplication::clipboard()->clear();
     form = std::make_unique<TForm>(nullptr);
     form->SetBounds(0, 0, 600, 400);

@@ -18,7 +18,7 @@
 #include "platform/qt/Controls.h"
 #include "platform/qt/KeyState.h"
 #include "platform/qt/ScrollBars.h"
-#include "platform/text/Cp932.h"
+#include "tests/common/Cp932Text.h"
 #include "tests/editor/EditProbe.h"
 
 class DisplayProbe : public TEditProbe {
@@ -35,7 +35,7 @@ inline constexpr uint16_t kPaneViewOpt = 0x3FF;
 class DisplayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    EnsureApp();
+    TestApp();
     ClearKeyStateOverrides();
     ScrollAccel = 0;
     form = std::make_unique<TForm>(nullptr);
@@ -156,8 +156,6 @@ class DisplayTest : public ::testing::Test {
     TRect r(x, y, x + static_cast<int>(ch.size()) * Step(), y + edit->FRowHeight);
     return Grab(r) == GlyphPixels(ch, ink, background);
   }
-
-  static std::string Sjis(const char* utf8) { return cp932::FromUtf8(utf8); }
 
   std::unique_ptr<TForm> form;
   DisplayProbe* edit = nullptr;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "editor/Afedit.h"
+#include "tests/common/TestApp.h"
 
 // Exposes the control's protected fields, handlers and accessors.
 class TEditProbe : public TAFEdit {
@@ -80,15 +81,6 @@ class TEditProbe : public TAFEdit {
   using TCustomAFEdit::CharDx;
   using TCustomAFEdit::MouseToCell;
 };
-
-// The QApplication every control needs; made once for the test program.
-inline void EnsureApp() {
-  if (QApplication::instance()) return;
-  static int argc = 1;
-  static char name[] = "editor_tests";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
-}
 
 // Replaces the text by these rows (code page 932; a hard line ends in "\r"),
 // each changed, with its indent (0 unless given) and wrap column (the

@@ -1,12 +1,15 @@
 // Loading and saving text and raw files.
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "tests/common/TempFiles.h"
 #include "tests/editor/RowsFixture.h"
 
 namespace {
@@ -15,18 +18,6 @@ namespace fs = std::filesystem;
 
 class FilesTest : public RowsTest {
  protected:
-  void SetUp() override {
-    RowsTest::SetUp();
-    dir = fs::temp_directory_path() / ("sorvelan-files-" + std::to_string(getpid()) + "-" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-    RowsTest::TearDown();
-  }
-
   void Load(const std::string& bytes, TConvMode mode = TConvMode()) {
     TStringStream stream(bytes);
     edit->LoadFromStream(&stream, mode);
@@ -36,15 +27,7 @@ class FilesTest : public RowsTest {
     edit->SaveToStream(&stream, mode);
     return stream.DataString();
   }
-  std::string Path(const char* name) const { return (dir / name).string(); }
-  static std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  static void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-  }
+  std::string Path(const char* name) const { return dir.Path(name); }
   // The state every load leaves: caret and view at the start, nothing to undo.
   void ExpectFreshlyLoaded(const char* name) {
     EXPECT_EQ(edit->FCaret, TPoint(0, 0)) << name;
@@ -54,7 +37,7 @@ class FilesTest : public RowsTest {
     EXPECT_FALSE(edit->isEdited()) << name;
   }
 
-  fs::path dir;
+  TempDir dir;
 };
 
 TConvMode Mode(std::initializer_list<TConvModeMember> members) {
@@ -301,7 +284,7 @@ TEST_F(FilesTest, LyingOrTruncatedRawFilesAreRejected) {
 
 TEST_F(FilesTest, FilesOnDiskAndTheEditedFlag) {
   const std::string path = Path("text.txt");
-  WriteFile(path, "a\r\nb\r\n");
+  WriteAll(path, "a\r\nb\r\n");
   edit->LoadFromFile(path, TConvMode());
   EXPECT_EQ(GetRows(), (Rows{"a\r", "b\r", ""}));
   edit->SetLine(1, "changed\r");
@@ -309,16 +292,16 @@ TEST_F(FilesTest, FilesOnDiskAndTheEditedFlag) {
   const std::string saved = Path("saved.txt");
   edit->SaveToFile(saved, TConvMode());
   EXPECT_FALSE(edit->isEdited());
-  EXPECT_EQ(ReadFile(saved), "a\r\nchanged\r\n");
+  EXPECT_EQ(ReadAll(saved), "a\r\nchanged\r\n");
   edit->SetLine(0, "x\r");
   EXPECT_TRUE(edit->isEdited());
   edit->Undo();
   EXPECT_FALSE(edit->isEdited());
 
   // Saving over an existing file replaces it.
-  WriteFile(saved, std::string(1000, 'z'));
+  WriteAll(saved, std::string(1000, 'z'));
   edit->SaveToFile(saved, TConvMode());
-  EXPECT_EQ(ReadFile(saved), "a\r\nchanged\r\n");
+  EXPECT_EQ(ReadAll(saved), "a\r\nchanged\r\n");
 }
 
 TEST_F(FilesTest, AFileThatCannotBeOpenedChangesNothing) {
@@ -331,7 +314,7 @@ TEST_F(FilesTest, AFileThatCannotBeOpenedChangesNothing) {
   } catch (const EFOpenError& e) {
     EXPECT_EQ(e.Message(), "ファイル " + missing + " は開けません");
   }
-  EXPECT_THROW(edit->LoadFromFile(dir.string(), TConvMode()), EFOpenError);
+  EXPECT_THROW(edit->LoadFromFile(dir.Root(), TConvMode()), EFOpenError);
   EXPECT_EQ(GetRows(), (Rows{"kept\r", ""}));
   EXPECT_TRUE(edit->isEdited());
   EXPECT_EQ(UndoRecords(), 1);
@@ -349,11 +332,60 @@ TEST_F(FilesTest, AFailedSaveKeepsTheTextEdited) {
   }
   EXPECT_TRUE(edit->isEdited());
 
-  // A device that takes no bytes: the write fails, and says so.
+  // A name that is no regular file is not replaced.
   if (fs::exists("/dev/full")) {
-    EXPECT_THROW(edit->SaveToFile("/dev/full", TConvMode()), EWriteError);
+    EXPECT_THROW(edit->SaveToFile("/dev/full", TConvMode()), EFCreateError);
     EXPECT_TRUE(edit->isEdited());
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
   }
+}
+
+// Files this process may write are held to `limit` bytes for the life of the
+// object (as a full disk would hold them); a longer write fails.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t limit) {
+    getrlimit(RLIMIT_FSIZE, &FOld);
+    FOldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lower = FOld;
+    lower.rlim_cur = limit;
+    setrlimit(RLIMIT_FSIZE, &lower);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &FOld);
+    std::signal(SIGXFSZ, FOldSignal);
+  }
+
+ private:
+  rlimit FOld{};
+  void (*FOldSignal)(int) = nullptr;
+};
+
+std::vector<std::string> FolderNames(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(FilesTest, AFailedSaveLeavesTheOldFileWhole) {
+  const std::string path = Path("text.txt");
+  const std::string old(45941, 'o');
+  WriteAll(path, old);
+  SetRows({std::string(200000, 'n') + "\r", ""});
+  edit->SetLine(1, "edited");
+  {
+    FileSizeLimit full(65536);
+    EXPECT_THROW(edit->SaveToFile(path, TConvMode()), EWriteError);
+  }
+  EXPECT_EQ(ReadAll(path), old);
+  EXPECT_EQ(FolderNames(dir.Root()), std::vector<std::string>{"text.txt"});  // nothing left behind
+  EXPECT_TRUE(edit->isEdited());
+
+  // Once there is room the same save goes through.
+  edit->SaveToFile(path, TConvMode());
+  EXPECT_EQ(ReadAll(path).size(), 200002u + 6u);
+  EXPECT_FALSE(edit->isEdited());
 }
 
 // A stream that fails part-way: the load must not pass off part of the text.
@@ -372,12 +404,42 @@ class FailingStream : public TStream {
   int FReads = 0;
 };
 
-TEST_F(FilesTest, AReadErrorLeavesOneEmptyRowAndIsReported) {
-  SetRows({"before\r", ""});
+TEST_F(FilesTest, AReadErrorLeavesTheTextAsItWasAndIsReported) {
+  SetRows({"before\r", "after"});
+  edit->SetLine(1, "edited");
+  edit->GetLinesAttr(0)->Indent = 3;
   FailingStream stream;
   EXPECT_THROW(edit->LoadFromStream(&stream, TConvMode()), EReadError);
-  EXPECT_EQ(GetRows(), Rows{""});
-  EXPECT_FALSE(edit->isEdited());
+  EXPECT_EQ(GetRows(), (Rows{"before\r", "edited"}));
+  EXPECT_EQ(edit->GetLinesAttr(0)->Indent, 3);
+  EXPECT_TRUE(edit->isEdited());
+  edit->Undo();
+  EXPECT_EQ(GetRows(), (Rows{"before\r", "after"}));
+}
+
+// Where a NUL ended the text, counted in bytes of the stream.
+TEST_F(FilesTest, ALoadTellsWhereANulEndedIt) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::int64_t stoppedAt;
+  };
+  const std::string longLine(70000, 'x');
+  const std::vector<Case> cases = {
+      {"no NUL", "ab\r\ncd", -1},
+      {"first byte", std::string("\0ab", 3), 0},
+      {"inside a row", std::string("ab\r\ncd\0ef", 9), 6},
+      {"second block", longLine + std::string("\r\n\0z", 4), 70002},
+  };
+  for (const Case& c : cases) {
+    Load(c.bytes);
+    EXPECT_EQ(edit->LoadStoppedAtNul(), c.stoppedAt) << c.name;
+  }
+  // A raw load knows no NUL, and forgets the last text's.
+  Load(std::string("a\0", 2));
+  const std::string raw = Save(Mode({cmRaw}));
+  Load(raw, Mode({cmRaw}));
+  EXPECT_EQ(edit->LoadStoppedAtNul(), -1);
 }
 
 }  // namespace

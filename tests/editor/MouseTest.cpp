@@ -28,7 +28,7 @@ const std::string kHira = "\x82\xA0";  // あ
 class MouseTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    EnsureApp();
+    TestApp();
     ColAdjLeft = false;
     form = std::make_unique<TForm>(nullptr);
     form->SetBounds(0, 0, 900, 700);

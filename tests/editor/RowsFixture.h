@@ -18,7 +18,7 @@ using Rows = std::vector<std::string>;
 class RowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    EnsureApp();
+    TestApp();
     ResetShared();
     form = std::make_unique<TForm>(nullptr);
     form->SetBounds(0, 0, 600, 400);

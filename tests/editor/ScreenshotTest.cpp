@@ -3,8 +3,7 @@
 // caret, saved as a PNG screenshot under the build directory.
 //
 // The test starts this program again under xvfb-run with the xcb platform;
-// that second run (SORVELAN_SCREENSHOT_CHILD set) shows the window and saves
-// the screenshot.
+// that second run shows the window and saves the screenshot.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -15,24 +14,21 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/common/XcbChild.h"
 #include "tests/editor/DisplayFixture.h"
 
 namespace {
 
-const char* const kChildFlag = "SORVELAN_SCREENSHOT_CHILD";
-
 std::string ScreenshotPath() { return std::string(SORVELAN_BUILD_DIR) + "/screenshots/editor-pane.png"; }
-
-bool HaveXvfbRun() { return std::system("command -v xvfb-run >/dev/null 2>&1") == 0; }
 
 class PaneScreenshot : public DisplayTest {
  protected:
   void SetUp() override {
-    if (!std::getenv(kChildFlag)) return;  // the first run only starts the second
+    if (!xcbchild::InChild()) return;  // the first run only starts the second
     DisplayTest::SetUp();
   }
   void TearDown() override {
-    if (std::getenv(kChildFlag)) DisplayTest::TearDown();
+    if (xcbchild::InChild()) DisplayTest::TearDown();
   }
 
   static void Settle(int ms) {
@@ -100,20 +96,14 @@ class PaneScreenshot : public DisplayTest {
 };
 
 TEST_F(PaneScreenshot, ShowsThePaneInARealWindow) {
-  if (std::getenv(kChildFlag)) {
+  if (xcbchild::InChild()) {
     ShowAndSave();
     return;
   }
-  if (!HaveXvfbRun()) GTEST_SKIP() << "xvfb-run is not installed";
   std::filesystem::remove(ScreenshotPath());
   std::filesystem::create_directories(std::filesystem::path(ScreenshotPath()).parent_path());
-  std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
-  std::string log = std::string(SORVELAN_BUILD_DIR) + "/screenshots/xvfb-run.log";
-  std::string cmd = std::string("env ") + kChildFlag +
-                    "=1 QT_QPA_PLATFORM=xcb xvfb-run -a -s '-screen 0 1280x800x24' '" + exe +
-                    "' --gtest_filter=PaneScreenshot.ShowsThePaneInARealWindow >'" + log + "' 2>&1";
-  int rc = std::system(cmd.c_str());
-  EXPECT_EQ(rc, 0) << cmd;
+  const xcbchild::Result run = xcbchild::Run("PaneScreenshot.ShowsThePaneInARealWindow");
+  EXPECT_TRUE(run.Passed()) << run.Log;
   EXPECT_TRUE(std::filesystem::exists(ScreenshotPath()));
   EXPECT_GT(std::filesystem::file_size(ScreenshotPath()), 10000u);
 }

@@ -357,6 +357,41 @@ TEST_F(ScrollTest, CaretMovesScrollSidewaysThroughTheWindowProc) {
   }
 }
 
+// Tabs widen a row past its byte count: the bar's range counts cells, and
+// End brings the caret into view although the range predates it.
+TEST_F(ScrollTest, RowsOfTabsAreReachedByTheBarAndByEnd) {
+  Focus();
+  edit->SetWidth(440);
+  TStringStream text(std::string(30, '\t') + "x\r\nshort\r\n");
+  edit->LoadFromStream(&text, TConvMode());
+  Render();
+  const int C = edit->GetDspColCount();
+  const int end = 30 * edit->GetTabSize() + 1;
+  ASSERT_LT(C, end);
+  EXPECT_GE(edit->FHScrollInfo.nMax, end);
+  for (int k = 0; k < 20; ++k) H(SB_PAGERIGHT);
+  EXPECT_GT(edit->FLeftCol + C, end) << "paging reaches the row's end";
+  edit->FLeftCol = 0;
+  edit->FCaret = TPoint(0, 0);
+  Render();
+
+  edit->Perform(WM_KEYDOWN, VK_END, 0);
+  EXPECT_EQ(edit->FCaret.x, end);
+  EXPECT_LE(edit->FLeftCol, end);
+  EXPECT_LT(end, edit->FLeftCol + C);
+
+  // A row widened after the bar's last refresh: End still shows the caret.
+  edit->FLeftCol = 0;
+  edit->FCaret = TPoint(0, 1);
+  Render();
+  edit->SetLine(1, std::string(40, '\t') + "y\r");
+  edit->Perform(WM_KEYDOWN, VK_END, 0);
+  const int end2 = 40 * edit->GetTabSize() + 1;
+  EXPECT_EQ(edit->FCaret.x, end2);
+  EXPECT_LE(edit->FLeftCol, end2);
+  EXPECT_LT(end2, edit->FLeftCol + C);
+}
+
 TEST_F(ScrollTest, CaretMoveCollapsesOrExtendsTheSelection) {
   Focus();
   Numbered(10, 20);

@@ -97,7 +97,7 @@ TEST(SelArea, SelectChangedReportsAppearingAndVanishing) {
 }
 
 TEST(SelArea, ControlCachesLargestIndentAndSmallestWrapOfSelectedRows) {
-  EnsureApp();
+  TestApp();
   auto edit = std::make_unique<TEditProbe>(nullptr);
   for (int i = 0; i < 4; ++i) edit->AddLine("row\r");
   const int indents[] = {0, 4, 2, 9};

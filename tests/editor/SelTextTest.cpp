@@ -1,4 +1,7 @@
 // Selection text, deletion, copy and cut of the editor control.
+#include <functional>
+#include <utility>
+
 #include "tests/editor/ClipEditFixture.h"
 
 namespace {
@@ -41,14 +44,16 @@ TEST_F(SelTextTest, WholeTextBytesAreExact) {
     EXPECT_EQ(static_cast<unsigned char>(bytes[i]), expected[i]) << i;
 }
 
+// A point selection over rows and the text it gives.
+struct PointCase {
+  const char* name;
+  RowList rows;
+  TPoint start, end;
+  std::string expected;
+};
+
 TEST_F(SelTextTest, PointSelectionText) {
-  struct Case {
-    const char* name;
-    RowList rows;
-    TPoint start, end;
-    std::string expected;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<PointCase> cases = {
       {"inside one row", {"abcdef\r", ""}, {1, 0}, {4, 0}, "bcd"},
       {"to column 0 of the next row includes the CR", {"ab\r", "cd\r", ""}, {1, 0}, {0, 1}, "b\r\n"},
       {"past the CR cell", {"ab\r", ""}, {0, 0}, {3, 0}, "ab\r\n"},
@@ -56,10 +61,31 @@ TEST_F(SelTextTest, PointSelectionText) {
       {"selected backwards", {"abcdef\r"}, {4, 0}, {1, 0}, "bcd"},
       {"double-byte text", {"\x82\xA0\x82\xA2\r"}, {2, 0}, {4, 0}, "\x82\xA2"},
   };
-  for (const Case& c : cases) {
+  for (const PointCase& c : cases) {
     SetRows(c.rows);
     SelectPoints(c.start, c.end);
     EXPECT_EQ(edit->GetSelText(), c.expected) << c.name;
+  }
+}
+
+// Only whole rows lose their trailing blanks; a point selection keeps every
+// byte, so cutting it and pasting it back gives the row again.
+TEST_F(SelTextTest, PointSelectionKeepsTrailingBlanks) {
+  const std::vector<PointCase> cases = {
+      {"blank and tab inside a row", {"ab \tcd\r", ""}, {1, 0}, {4, 0}, "b \t"},
+      {"to the end of a last row", {"ab  "}, {1, 0}, {4, 0}, "b  "},
+      {"to the CR of a row", {"ab  \r", ""}, {0, 0}, {4, 0}, "ab  "},
+      {"across rows", {"a \r", "b \r", ""}, {0, 0}, {2, 1}, "a \r\nb "},
+  };
+  for (const PointCase& c : cases) {
+    SetRows(c.rows);
+    SelectPoints(c.start, c.end);
+    EXPECT_EQ(edit->GetSelText(), c.expected) << c.name;
+    const RowList before = Rows();
+    edit->Perform(WM_CUT, 0, 0);
+    EXPECT_EQ(ClipboardBytes(), c.expected) << c.name;
+    edit->Perform(WM_PASTE, 0, 0);
+    EXPECT_EQ(Rows(), before) << c.name;
   }
 }
 
@@ -305,6 +331,41 @@ TEST_F(SelTextTest, LeadingBlanksToIndentIsOneUndoStep) {
   edit->Undo();
   EXPECT_EQ(Rows(), (RowList{" a\r", "  b\r", "c\r", ""}));
   EXPECT_EQ(edit->GetLinesAttr(1)->Indent, 0);
+}
+
+// Rows selected in the margin leave the caret at the start of the row after
+// them; text typed or pasted then takes the rows' place.
+TEST_F(SelTextTest, TextReplacesRowsSelectedInTheMargin) {
+  struct Case {
+    const char* name;
+    RowList rows;
+    int first, last;
+    RowList expected;
+  };
+  const std::vector<Case> cases = {
+      {"last row", {"a\r", "bc"}, 1, 1, {"a\r", "x"}},
+      {"last two rows", {"a\r", "b\r", "c"}, 1, 2, {"a\r", "x"}},
+      {"every row", {"a\r", "bc"}, 0, 1, {"x"}},
+      {"middle row", {"a\r", "bc\r", "d"}, 1, 1, {"a\r", "xd"}},
+  };
+  const std::vector<std::pair<const char*, std::function<void()>>> inputs = {
+      {"typed", [this] { edit->KeyInput("x"); }},
+      {"pasted",
+       [this] {
+         Clipboard()->SetTextBuf("x");
+         edit->Perform(WM_PASTE, 0, 0);
+       }},
+      {"set as selection text", [this] { edit->SetSelText("x"); }},
+  };
+  for (const auto& [how, input] : inputs) {
+    for (const Case& c : cases) {
+      SetRows(c.rows);
+      SelectRows(c.first, c.last);
+      edit->FCaret = TPoint(0, c.last + 1);
+      input();
+      EXPECT_EQ(Rows(), c.expected) << how << ": " << c.name;
+    }
+  }
 }
 
 TEST_F(SelTextTest, SetSelTextReplacesSelection) {

@@ -104,6 +104,10 @@ TEST(Romanisation, SmallYaYuYoCombineByState) {
       {"ぢゃ", "ja", "zya", "dya"},
       {"ヂョ", "jo", "zyo", "dyo"},
       {"ぃゃ", "iya", "iya", "iya"},
+      // A vowel kana's own "i" stays: only a syllable's gives way to "y".
+      {"いゃ", "iya", "iya", "iya"},
+      {"ゐょ", "iyo", "iyo", "wiyo"},
+      {"あゅ", "ayu", "ayu", "ayu"},
       {"きょう", "kyo", "kyou", "kyou"},
       {"ぎゅうにゅう", "gyunyu", "gyuunyuu", "gyuunyuu"},
   };

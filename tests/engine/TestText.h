@@ -7,10 +7,11 @@
 #include <string>
 
 #include "platform/text/Cp932.h"
+#include "tests/common/Cp932Text.h"
 
 namespace testtext {
 
-inline std::string Sjis(const std::string& utf8) { return cp932::FromUtf8(utf8); }
+using ::Sjis;
 inline std::string Utf8(const std::string& sjis) { return cp932::ToUtf8(sjis); }
 
 // Takes a malloc'd result; "<null>" for a null result.

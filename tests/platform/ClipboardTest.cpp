@@ -9,21 +9,14 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "tests/common/TestApp.h"
 
-// The clipboard needs a GUI application; the suite shares one.
-void EnsureApplication() {
-  if (QCoreApplication::instance()) return;
-  static int argc = 1;
-  static char name[] = "platform_tests";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
-}
+namespace {
 
 class ClipboardTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    EnsureApplication();
+    TestApp();
     QGuiApplication::clipboard()->clear();
   }
   // What another program would offer: plain text only.

@@ -16,7 +16,7 @@
 #include "platform/qt/Imm.h"
 #include "platform/qt/KeyInput.h"
 #include "platform/qt/KeyState.h"
-#include "platform/text/Cp932.h"
+#include "tests/common/Cp932Text.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ class KeyProbe : public TCustomControl {
  public:
   explicit KeyProbe(TComponent* owner) : TCustomControl(owner) {
     for (unsigned m : {WM_KEYDOWN, WM_KEYUP, WM_CHAR, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_IME_STARTCOMPOSITION,
-                       WM_IME_ENDCOMPOSITION, WM_IME_COMPOSITION})
+                       WM_IME_ENDCOMPOSITION, WM_IME_COMPOSITION, WM_LBUTTONDOWN})
       RegisterHandler(m, &KeyProbe::Record);
     RegisterHandler(WM_GETDLGCODE, &KeyProbe::WMGetDlgCode);
     RegisterHandler(CM_WANTSPECIALKEY, &KeyProbe::CMWantSpecialKey);
@@ -43,6 +43,7 @@ class KeyProbe : public TCustomControl {
   std::string result;  // the result string read during WM_IME_COMPOSITION
   long resultLength = 0;
   bool preeditWithResult = false;  // a composition still on show at the result
+  bool preeditAtButton = false;    // a composition still on show at a button press
   intptr_t dlgCode = DLGC_WANTCHARS;
   bool wantsTab = true;
 
@@ -74,6 +75,7 @@ class KeyProbe : public TCustomControl {
       preeditWithResult = GetPreeditState(this).Active;
       return;
     }
+    if (m.Msg == WM_LBUTTONDOWN) preeditAtButton = GetPreeditState(this).Active;
     Inherited(m);
   }
   void WMGetDlgCode(TMessage& m) { m.Result = dlgCode; }
@@ -132,8 +134,6 @@ class KeyInputTest : public ::testing::Test {
     QApplication::processEvents();
     ASSERT_TRUE(probe->Focused());
   }
-  static std::string Sjis(const char* utf8) { return cp932::FromUtf8(utf8); }
-
   TForm* form = nullptr;
   KeyProbe* probe = nullptr;
 };
@@ -387,16 +387,25 @@ TEST_F(KeyInputTest, CancelledCompositionEndsWithoutResult) {
   EXPECT_EQ(probe->got.back().msg, WM_IME_ENDCOMPOSITION);
 }
 
-TEST_F(KeyInputTest, AClickCompletesTheComposition) {
+TEST_F(KeyInputTest, AClickLeavesTheCompositionToTheControl) {
+  // The button reaches the control with the composition still on show and
+  // nothing delivered; the control chooses to cancel it.
   Preedit(QString::fromUtf8("かな"), 2);
   probe->got.clear();
   QMouseEvent click(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
                     Qt::NoModifier);
   Send(&click);
-  EXPECT_EQ(probe->result, Sjis("かな"));
-  ASSERT_FALSE(probe->got.empty());
+  ASSERT_EQ(probe->Of(WM_LBUTTONDOWN).size(), 1u);
+  EXPECT_TRUE(probe->preeditAtButton);
+  EXPECT_TRUE(probe->Of(WM_IME_COMPOSITION).empty());
+  EXPECT_TRUE(probe->Of(WM_IME_ENDCOMPOSITION).empty());
+  EXPECT_TRUE(probe->result.empty());
+
+  EXPECT_TRUE(ImmNotifyIME(ImmGetContext(probe), NI_COMPOSITIONSTR, CPS_CANCEL, 0));
+  EXPECT_TRUE(probe->result.empty());
   EXPECT_EQ(probe->got.back().msg, WM_IME_ENDCOMPOSITION);
   EXPECT_FALSE(GetPreeditState(probe).Active);
+  EXPECT_FALSE(ImeComposing(probe));
 }
 
 TEST_F(KeyInputTest, AControlWithoutAResultHandlerGetsTheResultTyped) {

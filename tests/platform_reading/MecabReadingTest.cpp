@@ -4,12 +4,11 @@
 #include <string>
 
 #include "engine/ImeReader.h"
-#include "platform/text/Cp932.h"
+#include "tests/common/Cp932Text.h"
 #include "tests/platform_reading/BuiltText.h"
 
 namespace {
 
-std::string J(const char* utf8) { return cp932::FromUtf8(utf8); }
 
 class MecabReadings : public ::testing::Test {
  protected:
@@ -41,20 +40,20 @@ TEST_F(MecabReadings, BothBuildersReadKanjiAsHiraganaAndKeepTheRest) {
       {"", ""},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(Runs(J(c.row)), J(c.expected)) << "runs: " << c.row;
-    EXPECT_EQ(Line(J(c.row)), J(c.expected)) << "line: " << c.row;
+    EXPECT_EQ(Runs(Sjis(c.row)), Sjis(c.expected)) << "runs: " << c.row;
+    EXPECT_EQ(Line(Sjis(c.row)), Sjis(c.expected)) << "line: " << c.row;
   }
 }
 
 TEST_F(MecabReadings, BytesThatAreNotCodePage932PassThrough) {
-  const std::string kanji = J("漢字"), yomu = J("読む");
+  const std::string kanji = Sjis("漢字"), yomu = Sjis("読む");
   struct Case { std::string row, expected; };
   const Case cases[] = {
-      {kanji + "\x80" + yomu, J("かんじ") + "\x80" + J("よむ")},
-      {kanji + "\xA0\xFD\xFE\xFF", J("かんじ") + "\xA0\xFD\xFE\xFF"},
-      {kanji + "\x82 " + yomu, J("かんじ") + "\x82 " + J("よむ")},   // bad trail byte
-      {kanji + "\x85\x40" + yomu, J("かんじ") + "\x85\x40" + J("よむ")},  // unassigned code
-      {kanji + "\x82", J("かんじ") + "\x82"},                           // lone lead byte
+      {kanji + "\x80" + yomu, Sjis("かんじ") + "\x80" + Sjis("よむ")},
+      {kanji + "\xA0\xFD\xFE\xFF", Sjis("かんじ") + "\xA0\xFD\xFE\xFF"},
+      {kanji + "\x82 " + yomu, Sjis("かんじ") + "\x82 " + Sjis("よむ")},   // bad trail byte
+      {kanji + "\x85\x40" + yomu, Sjis("かんじ") + "\x85\x40" + Sjis("よむ")},  // unassigned code
+      {kanji + "\x82", Sjis("かんじ") + "\x82"},                           // lone lead byte
   };
   for (const Case& c : cases) {
     const char* r = ImeReaderGetReading(&reader, c.row.c_str());

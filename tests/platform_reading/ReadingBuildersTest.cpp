@@ -8,11 +8,11 @@
 
 #include "engine/ImeReader.h"
 #include "platform/text/Cp932.h"
+#include "tests/common/Cp932Text.h"
 #include "tests/platform_reading/BuiltText.h"
 
 namespace {
 
-std::string J(const char* utf8) { return cp932::FromUtf8(utf8); }
 
 class StubLookup final : public reading::ReadingLookup {
  public:
@@ -24,7 +24,8 @@ class StubLookup final : public reading::ReadingLookup {
     asked.emplace_back(text);
     auto it = readings.find(std::string(text));
     if (it == readings.end()) return reading::kNoReading;
-    reading = it->second;
+    // An empty answer carries no bytes at all, as a lookup may give it.
+    reading = it->second.empty() ? std::string_view() : std::string_view(it->second);
     return reading::kOk;
   }
   void Release() override { released = true; }
@@ -47,7 +48,7 @@ class ReadingBuilders : public ::testing::Test {
 
   // The stub answers pairs of UTF-8 text and reading.
   void Answer(std::initializer_list<std::pair<const char*, const char*>> pairs) {
-    for (auto& [text, reading] : pairs) stub.readings[J(text)] = J(reading);
+    for (auto& [text, reading] : pairs) stub.readings[Sjis(text)] = Sjis(reading);
   }
   std::string Runs(std::string row) {
     return BuiltText([&](TextBuf* out) { KanjiRunsToReading(&reader, out, row.data()); });
@@ -57,7 +58,7 @@ class ReadingBuilders : public ::testing::Test {
   }
   static std::vector<std::string> Asked(const std::vector<const char*>& texts) {
     std::vector<std::string> v;
-    for (const char* t : texts) v.push_back(J(t));
+    for (const char* t : texts) v.push_back(Sjis(t));
     return v;
   }
 
@@ -82,7 +83,7 @@ TEST_F(ReadingBuilders, RunsAreReadWithTheirTailAndTheTailAlone) {
   };
   for (const Case& c : cases) {
     stub.asked.clear();
-    EXPECT_EQ(Runs(J(c.row)), J(c.expected)) << c.row;
+    EXPECT_EQ(Runs(Sjis(c.row)), Sjis(c.expected)) << c.row;
     EXPECT_EQ(stub.asked, Asked(c.asked)) << c.row;
   }
 }
@@ -95,16 +96,16 @@ TEST_F(ReadingBuilders, RunIsKeptWhenItsReadingCannotBeCut) {
       {"本が", ""},                            // an empty reading is no reading
   });
   // A lone lead byte at the end is tail text.
-  stub.readings[J("川") + "\x82"] = J("かわ") + "\x82";
+  stub.readings[Sjis("川") + "\x82"] = Sjis("かわ") + "\x82";
   stub.readings["\x82"] = "\x82";
   struct Case { std::string row, expected; };
   const Case cases[] = {
-      {J("漢x"), J("漢x")},
-      {J("字を"), J("字を")},
-      {J("語です"), J("語です")},
-      {J("本が"), J("本が")},
-      {J("川") + "\x82", J("かわ") + "\x82"},
-      {J("海の"), J("海の")},  // the lookup gives nothing at all
+      {Sjis("漢x"), Sjis("漢x")},
+      {Sjis("字を"), Sjis("字を")},
+      {Sjis("語です"), Sjis("語です")},
+      {Sjis("本が"), Sjis("本が")},
+      {Sjis("川") + "\x82", Sjis("かわ") + "\x82"},
+      {Sjis("海の"), Sjis("海の")},  // the lookup gives nothing at all
   };
   for (const Case& c : cases) EXPECT_EQ(Runs(c.row), c.expected) << cp932::ToUtf8(c.row);
 }
@@ -114,42 +115,54 @@ TEST_F(ReadingBuilders, WholeRowIsAskedForAndKeepsItsCr) {
           {"本", ""}, {"かな", "かな"}});
   struct Case { std::string row, expected; };
   const Case cases[] = {
-      {J("漢字を読む"), J("かんじをよむ")},
-      {J("漢字\r"), J("かんじ\r")},  // the lookup dropped the CR
-      {J("山\r"), J("やま\r")},      // and here kept it: not doubled
-      {J("本"), J("本")},            // empty reading: the row stands
-      {J("海"), J("海")},            // no reading: the row stands
+      {Sjis("漢字を読む"), Sjis("かんじをよむ")},
+      {Sjis("漢字\r"), Sjis("かんじ\r")},  // the lookup dropped the CR
+      {Sjis("山\r"), Sjis("やま\r")},      // and here kept it: not doubled
+      {Sjis("本"), Sjis("本")},            // empty reading: the row stands
+      {Sjis("海"), Sjis("海")},            // no reading: the row stands
       {"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(Line(c.row), c.expected) << cp932::ToUtf8(c.row);
 
   stub.asked.clear();
-  EXPECT_EQ(Line(J("かな")), J("かな"));
+  EXPECT_EQ(Line(Sjis("かな")), Sjis("かな"));
   EXPECT_EQ(stub.asked, Asked({"かな"}));  // a row without kanji is still asked for
 }
 
 TEST_F(ReadingBuilders, ReadingBufferGrowsOnlyWhenNeededAndSurvivesFailedGrowth) {
   Answer({{"短", "ab"}, {"長", "abcdefghijklmnop"}});
-  char* r = ImeReaderGetReading(&reader, J("長").c_str());
+  char* r = ImeReaderGetReading(&reader, Sjis("長").c_str());
   ASSERT_NE(r, nullptr);
   EXPECT_STREQ(r, "abcdefghijklmnop");
   EXPECT_EQ(reader.BufferSize, 17);
-  EXPECT_STREQ(ImeReaderGetReading(&reader, J("短").c_str()), "ab");
+  EXPECT_STREQ(ImeReaderGetReading(&reader, Sjis("短").c_str()), "ab");
   EXPECT_EQ(reader.BufferSize, 17);  // never shrinks
   EXPECT_EQ(reader.LastResult, reading::kOk);
-  EXPECT_EQ(ImeReaderGetReading(&reader, J("無").c_str()), nullptr);
+  EXPECT_EQ(ImeReaderGetReading(&reader, Sjis("無").c_str()), nullptr);
   EXPECT_EQ(reader.LastResult, reading::kNoReading);
 
   // A failed growth keeps the old block, its size and its text.
-  stub.readings[J("巨")] = std::string(100, 'z');
+  stub.readings[Sjis("巨")] = std::string(100, 'z');
   char* before = reader.Buffer;
   ImeReaderRealloc = [](void*, size_t) -> void* { return nullptr; };
-  EXPECT_EQ(ImeReaderGetReading(&reader, J("巨").c_str()), nullptr);
+  EXPECT_EQ(ImeReaderGetReading(&reader, Sjis("巨").c_str()), nullptr);
   EXPECT_EQ(reader.Buffer, before);
   EXPECT_EQ(reader.BufferSize, 17);
-  EXPECT_STREQ(ImeReaderGetReading(&reader, J("長").c_str()), "abcdefghijklmnop");
+  EXPECT_STREQ(ImeReaderGetReading(&reader, Sjis("長").c_str()), "abcdefghijklmnop");
   // The builders fall back to the text itself.
-  EXPECT_EQ(Line(J("巨")), J("巨"));
+  EXPECT_EQ(Line(Sjis("巨")), Sjis("巨"));
+}
+
+TEST_F(ReadingBuilders, AnEmptyReadingOfAnEmptyTextIsEmpty) {
+  stub.readings[""] = "";
+  const char* r = ImeReaderGetReading(&reader, "");
+  ASSERT_NE(r, nullptr);
+  EXPECT_STREQ(r, "");
+  EXPECT_EQ(Line(""), "");
+  // A non-empty text with an empty answer has no reading.
+  stub.readings["abc"] = "";
+  EXPECT_EQ(ImeReaderGetReading(&reader, "abc"), nullptr);
+  EXPECT_EQ(Line("abc"), "abc");
 }
 
 TEST(ImeReaderLifecycle, FailedOpenAndRepeatedCloseAreHarmless) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -188,6 +189,50 @@ TEST(LocaleMappingTables, WidthFlagsPairFullWidthAsciiForms) {
     EXPECT_EQ(CodePoint(full), b == 0x20 ? 0x3000u : 0xFF01u + (b - 0x21)) << b;
     EXPECT_EQ(Map(kHalf, full), Char(b)) << b;
   }
+}
+
+// Every double-byte character of the code page narrowed once: the full-width
+// ASCII forms (and the ideographic space) become the ASCII byte their
+// Unicode name pairs them with, ￥ the byte 0x5C, the katakana and kana
+// punctuation their half-width bytes; everything else stays. The code
+// points come from iconv, not from the tables under test.
+TEST(LocaleMappingTables, HalfWidthFollowsUnicodeForEveryCharacter) {
+  // Full-width code point -> half-width bytes (voiced kana as base + mark).
+  std::map<char32_t, std::string> narrow;
+  for (char32_t u = 0xFF01; u <= 0xFF5E; ++u) narrow[u] = Char(static_cast<int>(u - 0xFEE0));
+  narrow[0x3000] = " ";
+  narrow[0xFFE5] = "\\";
+  // U+FF61-FF9F and their full-width forms, in the order of those code points.
+  const std::string full = cp932::FromUtf8(
+      "。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテト"
+      "ナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン゛゜");
+  ASSERT_EQ(full.size(), 126u);
+  for (int i = 0; i < 63; ++i) {
+    const std::string half = Char(0xA1 + i);
+    ASSERT_EQ(CodePoint(half), 0xFF61u + i);
+    const char32_t f = CodePoint(full.substr(2 * i, 2));
+    narrow[f] = half;
+    // Voiced kana follow their base: ｶ-ﾄ and ﾊ-ﾎ take ﾞ (+1), ﾊ-ﾎ also ﾟ (+2).
+    const char32_t h = 0xFF61 + i;
+    if ((h >= 0xFF76 && h <= 0xFF84) || (h >= 0xFF8A && h <= 0xFF8E)) narrow[f + 1] = half + "\xDE";
+    if (h >= 0xFF8A && h <= 0xFF8E) narrow[f + 2] = half + "\xDF";
+  }
+  narrow[0x30F4] = Char(0xB3) + "\xDE";  // ヴ
+  int checked = 0;
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    if (lead > 0x9F && lead < 0xE0) continue;
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      if (trail == 0x7F) continue;
+      const std::string c = Char(lead << 8 | trail);
+      const char32_t u = CodePoint(c);
+      if (!u) continue;
+      auto it = narrow.find(u);
+      EXPECT_EQ(Map(LCMAP_HALFWIDTH, c), it == narrow.end() ? c : it->second)
+          << std::hex << (lead << 8 | trail) << " U+" << static_cast<uint32_t>(u);
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 7000);
 }
 
 // Each half-width byte 0xA1-0xDF and its full-width form, written out in

@@ -1,0 +1,165 @@
+// The program on a real X server (Xvfb, xcb platform), driven through the
+// window system's own key path: the file dialog and what it leaves behind,
+// Qt's standard texts in Japanese, and the hint of a menu opened from the
+// keyboard.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "app/Program.h"
+#include "app/Unit1.h"
+#include "tests/app/TestApp.h"
+#include "tests/common/XcbChild.h"
+
+namespace {
+
+bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
+  QElapsedTimer t;
+  t.start();
+  while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  return done();
+}
+
+void PumpFor(int ms) { PumpUntil([] { return false; }, ms); }
+
+bool HasJapanese(const QString& text) {
+  for (QChar c : text)
+    if (c.unicode() >= 0x3000) return true;
+  return false;
+}
+
+// Runs the program as main() does; 'drive' runs once the window shows, then
+// the window closes (answering No to the close question).
+void RunProgram(const std::function<void()>& drive) {
+  static char name[] = "sorvelan";
+  static char* argv[] = {name, nullptr};
+  RunSorvelan(1, argv, [&] {
+    [&] {
+      ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+      Form1->activateWindow();
+      ASSERT_TRUE(QTest::qWaitForWindowActive(Form1));
+      drive();
+    }();
+    MessageBoxHook = [](const TMessageBoxRequest&) { return mrNo; };
+    Form1->close();
+  });
+  MessageBoxHook = nullptr;
+}
+
+// The test runs 'drive' in its second run, on the X server; the first run
+// starts the second and checks that it passed.
+void OnRealServer(void (*drive)()) {
+  if (xcbchild::InChild()) {
+    drive();
+    return;
+  }
+  const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+  const xcbchild::Result r = xcbchild::Run(std::string(info->test_suite_name()) + "." + info->name());
+  EXPECT_TRUE(r.Passed()) << r.Log;
+}
+
+// --- the open dialog ---------------------------------------------------------
+
+void DriveOpenDialog() {
+  TempDir dir;
+  WriteAll(dir.Path("sample1.txt"), "abc\r\n");
+  WriteAll(dir.Path("sample2.txt"), "def\r\n");
+  int news = 0;
+  RunProgram([&] {
+    QObject::connect(Form1->FileNew1, &QAction::triggered, [&] { ++news; });
+    Form1->OpenDialog1->FileName = dir.Path("sample1.txt");
+    QLineEdit* field = nullptr;
+    QTimer::singleShot(0, [&] {
+      auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dlg, nullptr);
+      ASSERT_TRUE(PumpUntil([&] { return dlg->isVisible(); }));
+
+      // Qt's own texts are Japanese.
+      auto* lookIn = dlg->findChild<QLabel*>(QStringLiteral("lookInLabel"));
+      auto* buttons = dlg->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+      ASSERT_NE(lookIn, nullptr);
+      ASSERT_NE(buttons, nullptr);
+      EXPECT_TRUE(HasJapanese(lookIn->text())) << lookIn->text().toStdString();
+      for (QAbstractButton* b : buttons->buttons()) EXPECT_TRUE(HasJapanese(b->text())) << b->text().toStdString();
+
+      // A typed name opens the completion list, still on show when the
+      // dialog closes.
+      field = dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      ASSERT_NE(field, nullptr);
+      ASSERT_NE(field->completer(), nullptr);
+      PumpFor(300);  // the starting name settles
+      field->clear();
+      QTest::keyClicks(field, QStringLiteral("sam"));
+      EXPECT_TRUE(PumpUntil([&] { return field->completer()->popup()->isVisible(); }));
+      field->setText(QStringLiteral("sample1.txt"));
+      static_cast<QDialog*>(dlg)->accept();  // as the Open button does
+    });
+    Form1->FileOpen1->trigger();
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(InputFileName, dir.Path("sample1.txt"));
+    PumpFor(100);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_FALSE(field->completer()->popup()->isVisible());
+
+    // The folder's listing arriving late opens the list again: it goes.
+    field->completer()->setCompletionPrefix(QStringLiteral("sam"));
+    field->completer()->complete();
+    PumpFor(100);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_FALSE(field->completer()->popup()->isVisible());
+
+    // The next key reaches the main window's shortcuts.
+    Form1->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form1));
+    QTest::keyClick(Form1->windowHandle(), Qt::Key_N, Qt::ControlModifier);
+    PumpFor(50);
+    EXPECT_EQ(news, 1);
+  });
+}
+
+TEST(RealServer, AClosedFileDialogLeavesNoCompletionListAndSpeaksJapanese) {
+  OnRealServer(DriveOpenDialog);
+}
+
+// --- a menu opened from the keyboard -------------------------------------
+
+void DriveKeyboardMenu() {
+  RunProgram([] {
+    QMenu* file = Form1->File1;
+    QTest::keyClick(Form1->windowHandle(), Qt::Key_F, Qt::AltModifier);
+    ASSERT_TRUE(PumpUntil([&] { return file->isVisible() && file->activeAction(); }));
+    PumpFor(50);
+    const QString hint = file->activeAction()->statusTip();
+    EXPECT_FALSE(hint.isEmpty());
+    EXPECT_EQ(Form1->StatusBar1->currentMessage().toStdString(), hint.toStdString());
+    file->hide();
+  });
+}
+
+TEST(RealServer, AMenuOpenedFromTheKeyboardShowsTheHintOfItsFirstItem) {
+  OnRealServer(DriveKeyboardMenu);
+}
+
+// --- Qt's translation ----------------------------------------------------------
+
+TEST(QtTranslation, AMissingFileLeavesTheEnglishTexts) {
+  TestApp();
+  TempDir empty;
+  EXPECT_FALSE(InstallQtJapanese(QString::fromStdString(empty.Root())));
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+}
+
+}  // namespace
