@@ -98,16 +98,22 @@ void ShowErrorBox(QWidget* parent, const QString& msg) {
   RunBox(parent, QString::fromUtf8(kAppTitle), mtError, QMessageBox::Critical, msg, MsgButtons({mbOK}));
 }
 
+void ShowExceptionBox(QWidget* parent, const std::exception& e) {
+  ShowErrorBox(parent, QString::fromUtf8(ExceptionText(e).c_str()));
+}
+
 void RunGuarded(QWidget* parent, const std::function<void()>& command) {
   try {
     command();
-  } catch (const Exception& e) {
-    ShowErrorBox(parent, QString::fromUtf8(e.Message().c_str()));
-  } catch (const std::bad_alloc&) {
-    ShowErrorBox(parent, QString::fromUtf8("メモリが不足しています"));
   } catch (const std::exception& e) {
-    ShowErrorBox(parent, QString::fromUtf8(e.what()));
+    ShowExceptionBox(parent, e);
   }
+}
+
+void ShowPaneException(TObject* Sender, const std::exception& E) {
+  auto* pane = dynamic_cast<TWinControl*>(Sender);
+  QWidget* widget = pane ? pane->GetWidget() : nullptr;
+  ShowExceptionBox(widget ? widget->window() : nullptr, E);
 }
 
 // ---------------------------------------------------------------------------

@@ -6,10 +6,13 @@
 #include <QProgressBar>
 #include <QString>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 
 #include "platform/text/AnsiString.h"
+
+class TObject;
 
 class QFileDialog;
 class QFont;
@@ -61,6 +64,12 @@ extern std::function<int(const TMessageBoxRequest&)> MessageBoxHook;
 // error box, and the program goes on. Qt does not let exceptions through its
 // event loop, so every handler reached from a signal runs through this.
 void RunGuarded(QWidget* parent, const std::function<void()>& command);
+
+// The error box for an exception, with the text ExceptionText gives; a
+// guarded command and an event of a pane (ShowPaneException, the program's
+// Application->OnException) both end here, so the user reads the same text.
+void ShowExceptionBox(QWidget* parent, const std::exception& e);
+void ShowPaneException(TObject* Sender, const std::exception& E);
 
 // ---------------------------------------------------------------------------
 // File dialogs with the library's filter form "label|pattern|label|pattern".

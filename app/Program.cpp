@@ -29,9 +29,7 @@ int RunSorvelan(int argc, char** argv, const std::function<void()>& started) {
   Application->SetTitle(kAppTitle);
   // An error inside an event of a pane ends that event and is shown; the
   // program goes on.
-  Application->OnException = [](TObject*, const std::exception& E) {
-    ShowErrorBox(Form1, QString::fromUtf8(E.what()));
-  };
+  Application->OnException = ShowPaneException;
 
   auto form = std::make_unique<TForm1>();
   Form1 = form.get();

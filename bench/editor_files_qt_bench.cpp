@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     const long peakKb = StatusKb("VmHWM");
 
     // The saved text must be the file itself (CR LF prose round-trips).
-    TMemoryStream saved;
+    TStringStream saved;
     edit->SaveToStream(&saved, TConvMode());
     std::ifstream in(path, std::ios::binary);
     const std::string original((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

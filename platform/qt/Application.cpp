@@ -2,12 +2,11 @@
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
-#include <QScreen>
 #include <cstdio>
 
-#include "platform/qt/ControlImpl.h"
+#include "platform/qt/internal/ControlImpl.h"
 #include "platform/qt/Controls.h"
-#include "platform/qt/QtBridge.h"
+#include "platform/qt/internal/QtBridge.h"
 
 TScreen* Screen = nullptr;
 TApplication* Application = nullptr;
@@ -20,26 +19,10 @@ void InitControls() {
 
 QCursor CursorFor(TCursor c) {
   switch (c) {
-    case crNone: return QCursor(Qt::BlankCursor);
-    case crCross: return QCursor(Qt::CrossCursor);
     case crIBeam: return QCursor(Qt::IBeamCursor);
-    case crSize: return QCursor(Qt::SizeAllCursor);
-    case crSizeNESW: return QCursor(Qt::SizeBDiagCursor);
-    case crSizeNS: return QCursor(Qt::SizeVerCursor);
-    case crSizeNWSE: return QCursor(Qt::SizeFDiagCursor);
     case crSizeWE: return QCursor(Qt::SizeHorCursor);
-    case crUpArrow: return QCursor(Qt::UpArrowCursor);
     case crHourGlass: return QCursor(Qt::WaitCursor);
-    case crDrag:
-    case crMultiDrag: return QCursor(Qt::DragCopyCursor);
-    case crNoDrop:
-    case crNo: return QCursor(Qt::ForbiddenCursor);
-    case crHSplit: return QCursor(Qt::SplitHCursor);
-    case crVSplit: return QCursor(Qt::SplitVCursor);
-    case crSQLWait:
-    case crAppStart: return QCursor(Qt::BusyCursor);
-    case crHelp: return QCursor(Qt::WhatsThisCursor);
-    case crHandPoint: return QCursor(Qt::PointingHandCursor);
+    case crDrag: return QCursor(Qt::DragCopyCursor);
     default: break;
   }
   if (c > 0 && Screen) {
@@ -73,16 +56,6 @@ void TScreen::SetCursor(TCursor c) {
   }
 }
 
-int TScreen::GetWidth() const {
-  QScreen* s = QGuiApplication::primaryScreen();
-  return s ? s->geometry().width() : 0;
-}
-
-int TScreen::GetHeight() const {
-  QScreen* s = QGuiApplication::primaryScreen();
-  return s ? s->geometry().height() : 0;
-}
-
 TApplication::TApplication() : TComponent(nullptr) {}
 
 void TApplication::HandleException(TObject* Sender) {
@@ -113,18 +86,13 @@ void TApplication::HandleException(TObject* Sender) {
   }
 }
 
-void TApplication::ShowException(const std::exception& E) {
-  std::fprintf(stderr, "%s\n", E.what());
-  std::fflush(stderr);
+AnsiString ExceptionText(const std::exception& E) {
+  if (auto* e = dynamic_cast<const Exception*>(&E)) return e->Message();
+  if (dynamic_cast<const std::bad_alloc*>(&E)) return "メモリが不足しています";
+  return E.what();
 }
 
-void TApplication::ProcessMessages() { QCoreApplication::processEvents(); }
-
-void GuardEvent(TObject* sender, const std::function<void()>& f) {
-  try {
-    f();
-  } catch (...) {
-    InitControls();
-    Application->HandleException(sender);
-  }
+void TApplication::ShowException(const std::exception& E) {
+  std::fprintf(stderr, "%s\n", ExceptionText(E).c_str());
+  std::fflush(stderr);
 }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/qt/Graphics.h"
-#include "platform/qt/QtBridge.h"
+#include "platform/qt/internal/QtBridge.h"
 #include "platform/text/Cp932.h"
 
 // ---------------------------------------------------------------------------
@@ -116,13 +116,11 @@ struct CanvasText {
   static TCanvas::Impl& Metrics(TCanvas& c) {
     TCanvas::Impl& m = *c.FImpl;
     const TFont& f = *c.Font;
-    if (m.valid && m.name == f.GetName() && m.height == f.GetHeight() && m.style == f.GetStyle().ToBits() &&
-        m.pitch == f.GetPitch())
+    if (m.valid && m.name == f.GetName() && m.height == f.GetHeight() && m.style == f.GetStyle().ToBits())
       return m;
     m.name = f.GetName();
     m.height = f.GetHeight();
     m.style = f.GetStyle().ToBits();
-    m.pitch = f.GetPitch();
     m.font = ToQFont(f, &m.pixelSize);
     QFontMetricsF fm(m.font);
     qreal asc = fm.ascent(), desc = fm.descent();
@@ -223,32 +221,14 @@ void TCanvas::Painted(const TRect& r) {
   if (OnPainted && !r.IsEmpty()) OnPainted(r);
 }
 
-TRect TCanvas::GetClipRect() const {
-  if (!FImage) return TRect();
-  return TRect(0, 0, FImage->width(), FImage->height());
-}
-
 int TCanvas::CellWidth() { return CanvasText::Metrics(*this).cellWidth; }
 
 int TCanvas::TextHeight(const AnsiString&) { return CanvasText::Metrics(*this).textHeight; }
 
 int TCanvas::TextWidth(const AnsiString& text) { return static_cast<int>(text.size()) * CellWidth(); }
 
-TSize TCanvas::TextExtent(const AnsiString& text) { return TSize{TextWidth(text), TextHeight(text)}; }
-
 namespace {
-Qt::BrushStyle ToQtBrushStyle(TBrushStyle s) {
-  switch (s) {
-    case bsHorizontal: return Qt::HorPattern;
-    case bsVertical: return Qt::VerPattern;
-    case bsFDiagonal: return Qt::FDiagPattern;
-    case bsBDiagonal: return Qt::BDiagPattern;
-    case bsCross: return Qt::CrossPattern;
-    case bsDiagCross: return Qt::DiagCrossPattern;
-    case bsClear: return Qt::NoBrush;
-    default: return Qt::SolidPattern;
-  }
-}
+Qt::BrushStyle ToQtBrushStyle(TBrushStyle s) { return s == bsClear ? Qt::NoBrush : Qt::SolidPattern; }
 
 // Applies a pen mode to one pixel.
 inline void PlotPixel(QImage& img, int x, int y, TPenMode mode, QRgb pen) {
@@ -259,14 +239,9 @@ inline void PlotPixel(QImage& img, int x, int y, TPenMode mode, QRgb pen) {
   QRgb r;
   switch (mode) {
     case pmNop: return;
-    case pmBlack: r = 0; break;
-    case pmWhite: r = 0xFFFFFF; break;
     case pmNot: r = ~d; break;
     case pmXor: r = d ^ s; break;
     case pmNotXor: r = ~(d ^ s); break;
-    case pmNotCopy: r = ~s; break;
-    case pmMerge: r = d | s; break;
-    case pmMask: r = d & s; break;
     default: r = s; break;
   }
   line[x] = 0xFF000000 | (r & 0xFFFFFF);
@@ -327,49 +302,9 @@ void TCanvas::FillRect(const TRect& r) {
   Painted(r);
 }
 
-void TCanvas::FrameRect(const TRect& r) {
-  if (!FImage || FImage->isNull() || r.IsEmpty()) return;
-  QPainter p(FImage);
-  QColor c = ToQColor(Brush->GetColor());
-  p.fillRect(QRect(r.Left, r.Top, r.Width(), 1), c);
-  p.fillRect(QRect(r.Left, r.Bottom - 1, r.Width(), 1), c);
-  p.fillRect(QRect(r.Left, r.Top, 1, r.Height()), c);
-  p.fillRect(QRect(r.Right - 1, r.Top, 1, r.Height()), c);
-  Painted(r);
-}
-
-void TCanvas::Rectangle(int l, int t, int r, int b) {
-  if (!FImage || FImage->isNull()) return;
-  if (r < l) std::swap(l, r);
-  if (b < t) std::swap(t, b);
-  if (Brush->GetStyle() != bsClear && r - l > 2 && b - t > 2) {
-    QPainter p(FImage);
-    p.fillRect(QRect(l + 1, t + 1, r - l - 2, b - t - 2),
-               QBrush(ToQColor(Brush->GetColor()), ToQtBrushStyle(Brush->GetStyle())));
-  }
-  if (Pen->GetStyle() != psClear && r > l && b > t) {
-    QRgb pen = ToQRgb(Pen->GetColor());
-    TPenMode mode = Pen->GetMode();
-    for (int x = l; x < r; ++x) {
-      PlotPixel(*FImage, x, t, mode, pen);
-      if (b - 1 != t) PlotPixel(*FImage, x, b - 1, mode, pen);
-    }
-    for (int y = t + 1; y < b - 1; ++y) {
-      PlotPixel(*FImage, l, y, mode, pen);
-      if (r - 1 != l) PlotPixel(*FImage, r - 1, y, mode, pen);
-    }
-  }
-  Painted(TRect(l, t, r, b));
-}
-
 void TCanvas::TextOut(int x, int y, const AnsiString& text) {
   ExtTextOut(x, y, 0, nullptr, text.data(), static_cast<int>(text.size()), nullptr);
   FPenPos = TPoint(x + TextWidth(text), y);
-}
-
-void TCanvas::TextRect(const TRect& r, int x, int y, const AnsiString& text) {
-  unsigned opts = ETO_CLIPPED | (Brush->GetStyle() != bsClear ? ETO_OPAQUE : 0);
-  ExtTextOut(x, y, opts, &r, text.data(), static_cast<int>(text.size()), nullptr);
 }
 
 void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect, const char* text, int length,
@@ -405,13 +340,6 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect, cons
   if (rect && (options & ETO_CLIPPED)) IntersectRect(all, all, *rect);
   UnionRect(all, all, changed);
   Painted(all);
-}
-
-bool ExtTextOutA(HDC dc, int x, int y, unsigned options, const TRect* rect, const char* text, unsigned length,
-                 const int* dx) {
-  if (!dc) return false;
-  dc->ExtTextOut(x, y, options, rect, text, static_cast<int>(length), dx);
-  return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -455,17 +383,6 @@ void TCanvas::StretchDraw(const TRect& r, TBitmap* bitmap) {
                       .scaled(r.Width(), r.Height(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
   Blit(*FImage, r.Left, r.Top, scaled, bitmap->GetTransparent(), ToQRgb(bitmap->GetTransparentColor()));
   Painted(r);
-}
-
-void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& src) {
-  if (!FImage || FImage->isNull() || !source || !source->FImage || dest.IsEmpty() || src.IsEmpty()) return;
-  QImage part = source->FImage->copy(ToQRect(src));
-  if (part.size() != QSize(dest.Width(), dest.Height()))
-    part = part.scaled(dest.Width(), dest.Height(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
-  QPainter p(FImage);
-  p.drawImage(dest.Left, dest.Top, part);
-  p.end();
-  Painted(dest);
 }
 
 void TCanvas::FloodFill(int x, int y, TColor color, TFillStyle style) {

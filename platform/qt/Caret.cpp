@@ -6,9 +6,8 @@
 #include <QPainter>
 #include <QTimer>
 
-#include "platform/qt/ControlImpl.h"
-#include "platform/qt/KeyInput.h"
-#include "platform/qt/QtBridge.h"
+#include "platform/qt/internal/ControlInput.h"
+#include "platform/qt/internal/QtBridge.h"
 
 namespace {
 struct CaretData {
@@ -35,7 +34,7 @@ QRect CaretRect() {
 
 void RefreshCaret() {
   CaretData& c = Caret();
-  if (c.exists && c.owner) c.owner->GetImpl()->UpdateClient(CaretRect());
+  if (c.exists && c.owner) InputOf(c.owner).RefreshClient(CaretRect());
 }
 
 // Starts the blink cycle again in its drawn half.
@@ -96,14 +95,7 @@ bool SetCaretPos(int x, int y) {
   c.pos = QPoint(x, y);
   RestartBlink();
   RefreshCaret();
-  InputMethodCaretMoved(c.owner);  // the input method places its windows by the caret
-  return true;
-}
-
-bool GetCaretPos(TPoint* p) {
-  if (!p) return false;
-  const CaretData& c = Caret();
-  *p = TPoint(c.pos.x(), c.pos.y());
+  InputOf(c.owner).CaretMoved();  // the input method places its windows by the caret
   return true;
 }
 
@@ -127,14 +119,6 @@ bool HideCaret(HWND wnd) {
     RefreshCaret();
     if (c.timer) c.timer->stop();
   }
-  return true;
-}
-
-unsigned GetCaretBlinkTime() { return Caret().blinkTime; }
-
-bool SetCaretBlinkTime(unsigned ms) {
-  Caret().blinkTime = ms;
-  RestartBlink();
   return true;
 }
 

@@ -16,13 +16,10 @@
 bool CreateCaret(HWND wnd, TBitmap* bitmap, int width, int height);
 bool DestroyCaret();
 bool SetCaretPos(int x, int y);  // client coordinates of the owner
-bool GetCaretPos(TPoint* p);
 // wnd null or the owner; false when the caret does not exist or belongs to
 // another window.
 bool ShowCaret(HWND wnd);
 bool HideCaret(HWND wnd);
-unsigned GetCaretBlinkTime();
-bool SetCaretBlinkTime(unsigned ms);
 
 // Inspection of the caret state (tests, debugging).
 struct TCaretState {

@@ -25,36 +25,6 @@ AnsiString Format(const char* fmt, ...) {
   return out;
 }
 
-AnsiString IntToStr(long long value) { return std::to_string(value); }
-
-static bool ParseInt(const AnsiString& s, int& out) {
-  size_t i = 0, n = s.size();
-  while (i < n && (s[i] == ' ' || s[i] == '\t')) ++i;
-  if (i == n) return false;
-  const char* begin = s.c_str() + i;
-  char* end = nullptr;
-  errno = 0;
-  bool hex = s[i] == '$';  // the library's hexadecimal prefix
-  const char* digits = hex ? begin + 1 : begin;
-  long long v = std::strtoll(digits, &end, hex ? 16 : 10);
-  if (end == digits || errno == ERANGE || v < INT_MIN || v > INT_MAX) return false;
-  while (*end == ' ' || *end == '\t') ++end;
-  if (*end != '\0') return false;
-  out = static_cast<int>(v);
-  return true;
-}
-
-int StrToInt(const AnsiString& s) {
-  int v = 0;
-  if (!ParseInt(s, v)) throw EConvertError(Format(LibMsg::InvalidInteger, s.c_str()));
-  return v;
-}
-
-int StrToIntDef(const AnsiString& s, int def) {
-  int v = 0;
-  return ParseInt(s, v) ? v : def;
-}
-
 bool IntersectRect(TRect& dst, const TRect& a, const TRect& b) {
   TRect r(std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
           std::min(a.Bottom, b.Bottom));
@@ -73,20 +43,6 @@ bool UnionRect(TRect& dst, const TRect& a, const TRect& b) {
     dst = TRect(std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
                 std::max(a.Bottom, b.Bottom));
   return !dst.IsEmpty();
-}
-
-void OffsetRect(TRect& r, int dx, int dy) {
-  r.Left += dx;
-  r.Right += dx;
-  r.Top += dy;
-  r.Bottom += dy;
-}
-
-void InflateRect(TRect& r, int dx, int dy) {
-  r.Left -= dx;
-  r.Right += dx;
-  r.Top -= dy;
-  r.Bottom += dy;
 }
 
 // ---------------------------------------------------------------------------
@@ -119,12 +75,6 @@ void TComponent::RemoveComponent(TComponent* c) {
   auto it = std::find(FComponents.begin(), FComponents.end(), c);
   if (it != FComponents.end()) FComponents.erase(it);
   if (c->FOwner == this) c->FOwner = nullptr;
-}
-
-TComponent* TComponent::FindComponent(const AnsiString& name) const {
-  for (TComponent* c : FComponents)
-    if (!name.empty() && c->FName == name) return c;
-  return nullptr;
 }
 
 void TComponent::Loaded() { FComponentState >> csLoading; }
@@ -187,68 +137,6 @@ void TList::Delete(int index) {
 void TList::Clear() {
   SetCount(0);
   SetCapacity(0);
-}
-
-void TList::Exchange(int index1, int index2) {
-  if (index1 < 0 || index1 >= FCount) Error(LibMsg::ListIndexError, index1);
-  if (index2 < 0 || index2 >= FCount) Error(LibMsg::ListIndexError, index2);
-  std::swap(FList[static_cast<size_t>(index1)], FList[static_cast<size_t>(index2)]);
-}
-
-void TList::Move(int curIndex, int newIndex) {
-  if (curIndex == newIndex) return;
-  if (newIndex < 0 || newIndex >= FCount) Error(LibMsg::ListIndexError, newIndex);
-  void* item = Get(curIndex);
-  // Moved without Notify: the item stays in the list.
-  FList[static_cast<size_t>(curIndex)] = nullptr;
-  std::move(FList.begin() + curIndex + 1, FList.begin() + FCount, FList.begin() + curIndex);
-  --FCount;
-  std::move_backward(FList.begin() + newIndex, FList.begin() + FCount, FList.begin() + FCount + 1);
-  FList[static_cast<size_t>(newIndex)] = item;
-  ++FCount;
-}
-
-int TList::IndexOf(void* item) const {
-  for (int i = 0; i < FCount; ++i)
-    if (FList[static_cast<size_t>(i)] == item) return i;
-  return -1;
-}
-
-int TList::Remove(void* item) {
-  int i = IndexOf(item);
-  if (i >= 0) Delete(i);
-  return i;
-}
-
-void* TList::Extract(void* item) {
-  int i = IndexOf(item);
-  if (i < 0) return nullptr;
-  std::move(FList.begin() + i + 1, FList.begin() + FCount, FList.begin() + i);
-  --FCount;
-  FList[static_cast<size_t>(FCount)] = nullptr;
-  if (item) Notify(item, lnExtracted);
-  return item;
-}
-
-void* TList::First() const { return Get(0); }
-void* TList::Last() const { return Get(FCount - 1); }
-
-TList* TList::Expand() {
-  if (FCount == Capacity()) Grow();
-  return this;
-}
-
-void TList::Pack() {
-  int j = 0;
-  for (int i = 0; i < FCount; ++i)
-    if (FList[static_cast<size_t>(i)]) FList[static_cast<size_t>(j++)] = FList[static_cast<size_t>(i)];
-  for (int i = j; i < FCount; ++i) FList[static_cast<size_t>(i)] = nullptr;
-  FCount = j;
-}
-
-void TList::Sort(TListSortCompare compare) {
-  if (FCount > 1)
-    std::stable_sort(FList.begin(), FList.begin() + FCount, [compare](void* a, void* b) { return compare(a, b) < 0; });
 }
 
 void* TList::Get(int index) const {

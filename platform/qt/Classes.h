@@ -18,7 +18,6 @@ class Exception : public std::exception {
  public:
   explicit Exception(AnsiString msg) : FMessage(std::move(msg)) {}
   const AnsiString& Message() const { return FMessage; }
-  void SetMessage(const AnsiString& msg) { FMessage = msg; }
   const char* what() const noexcept override { return FMessage.c_str(); }
 
  private:
@@ -54,20 +53,13 @@ inline constexpr const char* FOpenError = "ファイル %s は開けません";
 inline constexpr const char* FCreateError = "ファイル %s を作成できません";
 inline constexpr const char* ReadError = "ストリームの読み込みエラー";
 inline constexpr const char* WriteError = "ストリームの書き込みエラー";
-inline constexpr const char* MemoryStreamError = "メモリストリームを拡張するためのメモリが不足しています";
 inline constexpr const char* ResNotFound = "リソース %s が見つかりません";
 inline constexpr const char* InvalidCast = "無効な型キャストです";
-inline constexpr const char* InvalidInteger = "'%s' は整数値ではありません";
-inline constexpr const char* OutOfResources = "システムリソースが不足しています";
-inline constexpr const char* ParentRequired = "コントロール '%s' には親ウィンドウがありません";
 }  // namespace LibMsg
 
 // printf-style formatting into a string (for the library's own messages; never
 // pass a caller's text as the format).
 AnsiString Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-AnsiString IntToStr(long long value);
-int StrToInt(const AnsiString& s);  // throws EConvertError
-int StrToIntDef(const AnsiString& s, int def);
 
 // ---------------------------------------------------------------------------
 // Points and rectangles. Right and Bottom are exclusive, as in GDI.
@@ -86,8 +78,6 @@ struct TRect {
   TRect(const TPoint& tl, const TPoint& br) : Left(tl.x), Top(tl.y), Right(br.x), Bottom(br.y) {}
   int Width() const { return Right - Left; }
   int Height() const { return Bottom - Top; }
-  TPoint TopLeft() const { return {Left, Top}; }
-  TPoint BottomRight() const { return {Right, Bottom}; }
   bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
   bool operator==(const TRect&) const = default;
 };
@@ -100,8 +90,6 @@ inline bool PtInRect(const TRect& r, const TPoint& p) {
 }
 bool IntersectRect(TRect& dst, const TRect& a, const TRect& b);  // false (and dst empty) when disjoint
 bool UnionRect(TRect& dst, const TRect& a, const TRect& b);
-void OffsetRect(TRect& r, int dx, int dy);
-void InflateRect(TRect& r, int dx, int dy);
 
 // ---------------------------------------------------------------------------
 // Small bit sets of enumerations (bit n = member n), as the library's sets.
@@ -161,7 +149,6 @@ class TComponent : public TPersistent {
   explicit TComponent(TComponent* AOwner);
   ~TComponent() override;
 
-  TComponent* GetOwner() const { return FOwner; }
   TComponent* Owner() const { return FOwner; }
   const AnsiString& GetName() const { return FName; }
   void SetName(const AnsiString& n) { FName = n; }
@@ -170,7 +157,6 @@ class TComponent : public TPersistent {
   TComponentState ComponentState() const { return FComponentState; }
   int ComponentCount() const { return static_cast<int>(FComponents.size()); }
   TComponent* Components(int i) const { return FComponents.at(i); }
-  TComponent* FindComponent(const AnsiString& name) const;
 
   void InsertComponent(TComponent* c);
   void RemoveComponent(TComponent* c);
@@ -205,7 +191,6 @@ void EndFormLoad(TComponent* root);
 // in their own destructor: ~TList runs TList::Clear only, never an override.
 
 enum TListNotification { lnAdded, lnExtracted, lnDeleted };
-using TListSortCompare = int (*)(void* a, void* b);
 
 class TList : public TObject {
  public:
@@ -216,28 +201,15 @@ class TList : public TObject {
   void Insert(int index, void* item);
   void Delete(int index);  // Notify(item, lnDeleted) if item is not null
   virtual void Clear();    // SetCount(0), SetCapacity(0)
-  void Exchange(int index1, int index2);
-  void Move(int curIndex, int newIndex);
-  int IndexOf(void* item) const;
-  int Remove(void* item);   // index it had, or -1
-  void* Extract(void* item);  // removes without lnDeleted (lnExtracted)
-  void* First() const;
-  void* Last() const;
-  TList* Expand();  // grows when full
-  void Pack();      // drops null slots
-  void Sort(TListSortCompare compare);
 
   void* Get(int index) const;
   void Put(int index, void* item);
-  void* Items(int index) const { return Get(index); }
   void* operator[](int index) const { return Get(index); }
   void** List() { return FList.data(); }
 
   int Count() const { return FCount; }
-  int GetCount() const { return FCount; }
   void SetCount(int n);  // grows with null slots; shrinks by Delete from the end
   int Capacity() const { return static_cast<int>(FList.size()); }
-  int GetCapacity() const { return Capacity(); }
   void SetCapacity(int n);  // below Count throws EListError
 
   static void Error(const char* fmt, int data);  // throws EListError
@@ -256,7 +228,6 @@ class TList : public TObject {
 // ReadBuffer/WriteBuffer throw EReadError/EWriteError on a short transfer.
 
 enum TSeekOrigin { soBeginning = 0, soCurrent = 1, soEnd = 2 };
-inline constexpr int soFromBeginning = 0, soFromCurrent = 1, soFromEnd = 2;
 
 class TStream : public TObject {
  public:
@@ -266,7 +237,6 @@ class TStream : public TObject {
 
   void ReadBuffer(void* buffer, int count);
   void WriteBuffer(const void* buffer, int count);
-  int64_t CopyFrom(TStream* source, int64_t count);  // count 0 = whole source from its start
 
   int64_t GetPosition() { return Seek(0, soCurrent); }
   void SetPosition(int64_t pos) { Seek(pos, soBeginning); }
@@ -282,11 +252,7 @@ inline constexpr unsigned short fmCreate = 0xFFFF;
 inline constexpr unsigned short fmOpenRead = 0x0000;
 inline constexpr unsigned short fmOpenWrite = 0x0001;
 inline constexpr unsigned short fmOpenReadWrite = 0x0002;
-inline constexpr unsigned short fmShareCompat = 0x0000;
-inline constexpr unsigned short fmShareExclusive = 0x0010;
 inline constexpr unsigned short fmShareDenyWrite = 0x0020;
-inline constexpr unsigned short fmShareDenyRead = 0x0030;
-inline constexpr unsigned short fmShareDenyNone = 0x0040;
 
 // A stream over an open file descriptor (not closed by this class).
 class THandleStream : public TStream {
@@ -334,27 +300,6 @@ class TReplacingFileStream : public THandleStream {
   AnsiString FTemp;    // the fresh file, empty once committed or removed
 };
 
-// A stream over a block of memory that it owns.
-class TMemoryStream : public TStream {
- public:
-  TMemoryStream() = default;
-  int Read(void* buffer, int count) override;
-  int Write(const void* buffer, int count) override;
-  int64_t Seek(int64_t offset, int origin) override;
-  void SetSize(int64_t newSize) override;
-  int64_t GetSize() override { return static_cast<int64_t>(FData.size()); }
-  void* Memory() { return FData.data(); }
-  void Clear();
-  void LoadFromStream(TStream* stream);
-  void LoadFromFile(const AnsiString& fileName);
-  void SaveToStream(TStream* stream);
-  void SaveToFile(const AnsiString& fileName);
-
- private:
-  std::string FData;
-  int64_t FPosition = 0;
-};
-
 // A memory stream whose data is a string.
 class TStringStream : public TStream {
  public:
@@ -365,8 +310,6 @@ class TStringStream : public TStream {
   void SetSize(int64_t newSize) override;
   int64_t GetSize() override { return static_cast<int64_t>(FData.size()); }
   const AnsiString& DataString() const { return FData; }
-  AnsiString ReadString(int count);
-  void WriteString(const AnsiString& s);
 
  private:
   AnsiString FData;
@@ -389,8 +332,6 @@ class TStrings : public TPersistent {
   virtual void Insert(int index, const AnsiString& s) = 0;
   virtual void InsertObject(int index, const AnsiString& s, TObject* obj);
   virtual int Add(const AnsiString& s);
-  virtual int AddObject(const AnsiString& s, TObject* obj);
-  virtual int IndexOf(const AnsiString& s) const;  // ASCII letters without case
   virtual int GetCapacity() const { return GetCount(); }
   virtual void SetCapacity(int n) {}
   virtual AnsiString GetText() const;
@@ -398,10 +339,6 @@ class TStrings : public TPersistent {
 
   void Assign(TPersistent* source) override;  // from another TStrings
   void AddStrings(TStrings* strings);
-  int IndexOfObject(TObject* obj) const;
-  void Move(int curIndex, int newIndex);
-  virtual void Exchange(int index1, int index2);
-  bool Equals(TStrings* strings) const;
 
   void BeginUpdate();
   void EndUpdate();
@@ -414,17 +351,13 @@ class TStrings : public TPersistent {
 
   // Property forms.
   const AnsiString& Strings(int index) const { return Get(index); }
-  void SetStrings(int index, const AnsiString& s) { Put(index, s); }
   const AnsiString& operator[](int index) const { return Get(index); }
-  TObject* Objects(int index) const { return GetObject(index); }
-  void SetObjects(int index, TObject* obj) { PutObject(index, obj); }
   int Count() const { return GetCount(); }
   int Capacity() const { return GetCapacity(); }
   AnsiString Text() const { return GetText(); }
 
  protected:
   virtual void SetUpdateState(bool updating) {}
-  bool FCaseSensitive = false;
 
  private:
   int FUpdateCount = 0;
@@ -444,21 +377,15 @@ class TStringList : public TStrings {
   void Delete(int index) override;
   void Insert(int index, const AnsiString& s) override;
   void InsertObject(int index, const AnsiString& s, TObject* obj) override;
-  void Exchange(int index1, int index2) override;
   int GetCapacity() const override { return static_cast<int>(FItems.capacity()); }
   void SetCapacity(int n) override;  // below Count throws EStringListError
   void SetText(const AnsiString& text) override;
 
-  bool GetCaseSensitive() const { return FCaseSensitive; }
-  void SetCaseSensitive(bool v) { FCaseSensitive = v; }
-
-  // Fired around every change; while updating, only once at EndUpdate.
+  // Fired after every change; while updating, only once at EndUpdate.
   TNotifyEvent OnChange;
-  TNotifyEvent OnChanging;
 
  protected:
   void SetUpdateState(bool updating) override;
-  void Changing();
   void Changed();
 
  private:

@@ -12,12 +12,11 @@
 #include <algorithm>
 
 #include "platform/qt/Caret.h"
-#include "platform/qt/ControlImpl.h"
-#include "platform/qt/KeyInput.h"
+#include "platform/qt/internal/ControlImpl.h"
+#include "platform/qt/internal/KeyInput.h"
 #include "platform/qt/KeyState.h"
 #include "platform/qt/MouseInput.h"
-#include "platform/qt/QtBridge.h"
-#include "platform/text/Cp932.h"
+#include "platform/qt/internal/QtBridge.h"
 
 // ---------------------------------------------------------------------------
 // TControl
@@ -78,19 +77,6 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   FTop = top;
   FWidth = std::max(0, width);
   FHeight = std::max(0, height);
-}
-
-TPoint TControl::ClientToScreen(const TPoint& p) const {
-  if (FParent) return FParent->ClientToScreen(TPoint(p.x + FLeft, p.y + FTop));
-  return p;
-}
-
-TPoint TControl::ScreenToClient(const TPoint& p) const {
-  if (FParent) {
-    TPoint q = FParent->ScreenToClient(p);
-    return TPoint(q.x - FLeft, q.y - FTop);
-  }
-  return p;
 }
 
 void TControl::SetParent(TWinControl* parent) {
@@ -168,6 +154,15 @@ bool TControlWidget::event(QEvent* e) {
   return QWidget::event(e);
 }
 
+intptr_t TWinControl::Impl::Send(unsigned msg, uintptr_t wParam, intptr_t lParam) {
+  return Self->Perform(msg, wParam, lParam);
+}
+
+void TWinControl::Impl::CaretMoved() { InputMethodCaretMoved(Self); }
+
+void TWinControl::Impl::EndComposition(bool commit) { EndInputMethodComposition(Self, commit); }
+
+
 void TWinControl::Impl::UpdateClient(const QRect& clientRect) {
   if (!Widget) return;
   // Only the client: a rectangle reaching past it (a pen's reach at the
@@ -179,7 +174,8 @@ void TWinControl::Impl::UpdateClient(const QRect& clientRect) {
   Widget->update(PendingUpdate.translated(Client.topLeft()));
 }
 
-TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner), FImpl(std::make_unique<Impl>(this)) {
+TWinControl::TWinControl(TComponent* AOwner)
+    : TControl(AOwner), FImpl(std::make_unique<Impl>(this)), FInput(FImpl.get()) {
   auto* w = new TControlWidget(this, nullptr);
   w->setAttribute(Qt::WA_OpaquePaintEvent);
   w->setAttribute(Qt::WA_NoSystemBackground);
@@ -244,14 +240,6 @@ void TWinControl::SetParent(TWinControl* parent) {
   }
 }
 
-void TWinControl::SetParentWidget(QWidget* parentWidget) {
-  if (FParent) TControl::SetParent(nullptr);
-  if (!FImpl->Widget) return;
-  FImpl->Widget->setParent(parentWidget);
-  FImpl->Widget->setGeometry(FLeft, FTop, FWidth, FHeight);
-  if (parentWidget) FImpl->Widget->setVisible(FVisible);
-}
-
 void TWinControl::SetBounds(int left, int top, int width, int height) {
   bool moved = left != FLeft || top != FTop;
   bool sized = std::max(0, width) != FWidth || std::max(0, height) != FHeight;
@@ -261,18 +249,6 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
 }
 
 TRect TWinControl::ClientRect() const { return Rect(0, 0, FImpl->Client.width(), FImpl->Client.height()); }
-
-TPoint TWinControl::ClientToScreen(const TPoint& p) const {
-  if (!FImpl->Widget) return p;
-  QPoint g = FImpl->Widget->mapToGlobal(QPoint(p.x, p.y) + FImpl->Client.topLeft());
-  return TPoint(g.x(), g.y());
-}
-
-TPoint TWinControl::ScreenToClient(const TPoint& p) const {
-  if (!FImpl->Widget) return p;
-  QPoint l = FImpl->Widget->mapFromGlobal(QPoint(p.x, p.y)) - FImpl->Client.topLeft();
-  return TPoint(l.x(), l.y());
-}
 
 void TWinControl::SetVisible(bool v) {
   TControl::SetVisible(v);
@@ -471,87 +447,98 @@ void TWinControl::UpdateGeometry() {
 }
 
 bool TWinControl::TranslateEvent(QEvent* event) {
-  Impl& d = *FImpl;
   try {
     // Keys, characters and the input method (KeyInput.cpp).
     if (TranslateKeyboardEvent(this, event)) return true;
     // The mouse, entering and leaving, the pop-up menu (MouseInput.cpp).
     if (TranslateMouseEvent(this, event)) return true;
-    switch (event->type()) {
-      case QEvent::Resize: {
-        QSize s = static_cast<QResizeEvent*>(event)->size();
-        if (s.width() != FWidth || s.height() != FHeight) {
-          FWidth = s.width();
-          FHeight = s.height();
-          UpdateGeometry();
-          if (FParent) FParent->AlignControls();
-        }
-        return false;
-      }
-      case QEvent::Move: {
-        if (d.Widget) {
-          FLeft = d.Widget->x();
-          FTop = d.Widget->y();
-        }
-        return false;
-      }
-      case QEvent::Show:
-        d.NcDirty = true;
-        Invalidate();
-        return false;
-      case QEvent::FocusIn:
-        Perform(WM_SETFOCUS, 0, 0);
-        return false;
-      case QEvent::FocusOut:
-        Perform(WM_KILLFOCUS, 0, 0);
-        return false;
-      case QEvent::Paint: {
-        if (!d.Invalid.isEmpty() || d.NcDirty) {
-          if (d.Invalid.isEmpty()) {
-            d.NcDirty = false;
-            Perform(WM_NCPAINT, 1, 0);
-          } else {
-            Update();
-          }
-        }
-        QPainter p(d.Widget);
-        QRect full = d.Widget->rect();
-        QColor face = ToQColor(clBtnFace);
-        // Frame and the corner between two bars.
-        if (d.Frame > 0) {
-          QRegion frame(full);
-          frame -= full.adjusted(d.Frame, d.Frame, -d.Frame, -d.Frame);
-          for (const QRect& r : frame) p.fillRect(r, face);
-          if (FBevelKind != bkNone) {
-            p.setPen(ToQColor(clBtnShadow));
-            p.drawRect(full.adjusted(0, 0, -1, -1));
-          }
-        }
-        QRect inner = full.adjusted(d.Frame, d.Frame, -d.Frame, -d.Frame);
-        QRegion rest(inner);
-        rest -= d.Client;
-        for (int b = 0; b < 2; ++b)
-          if (d.Bars[b].Visible && d.Bars[b].Widget) rest -= d.Bars[b].Widget->geometry();
-        for (const QRect& r : rest) p.fillRect(r, face);
-        if (d.HasImage) {
-          p.drawImage(d.Client.topLeft(), d.Image);
-        } else {
-          p.fillRect(d.Client, ToQColor(FColor));
-        }
-        p.setClipRect(d.Client);
-        PaintCaretOverlay(this, p, d.Client.topLeft());
-        PaintPreeditOverlay(this, p, d.Client.topLeft());
-        d.PendingUpdate = QRect();
-        return true;
-      }
-      // The mouse joins here as later parts of the program need it.
-      default:
-        return false;
-    }
+    return FImpl->WindowEvent(event);
   } catch (...) {
     Application->HandleException(this);
     return true;
   }
+}
+
+bool TWinControl::Impl::WindowEvent(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Resize:
+      Resized(static_cast<QResizeEvent*>(event)->size());
+      return false;
+    case QEvent::Move:
+      if (Widget) {
+        Self->FLeft = Widget->x();
+        Self->FTop = Widget->y();
+      }
+      return false;
+    case QEvent::Show:
+      NcDirty = true;
+      Self->Invalidate();
+      return false;
+    case QEvent::FocusIn:
+      Self->Perform(WM_SETFOCUS, 0, 0);
+      return false;
+    case QEvent::FocusOut:
+      Self->Perform(WM_KILLFOCUS, 0, 0);
+      return false;
+    case QEvent::Paint:
+      PaintWidget();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TWinControl::Impl::Resized(const QSize& size) {
+  if (size.width() == Self->FWidth && size.height() == Self->FHeight) return;
+  Self->FWidth = size.width();
+  Self->FHeight = size.height();
+  Self->UpdateGeometry();
+  if (Self->FParent) Self->FParent->AlignControls();
+}
+
+// Paints what WM_PAINT and WM_NCPAINT left to do, then shows the frame, the
+// bars' corner, the client image and the overlays of the caret and of a
+// composition.
+void TWinControl::Impl::PaintWidget() {
+  if (!Invalid.isEmpty() || NcDirty) {
+    if (Invalid.isEmpty()) {
+      NcDirty = false;
+      Self->Perform(WM_NCPAINT, 1, 0);
+    } else {
+      Self->Update();
+    }
+  }
+  QPainter p(Widget);
+  PaintFrame(p);
+  if (HasImage) {
+    p.drawImage(Client.topLeft(), Image);
+  } else {
+    p.fillRect(Client, ToQColor(Self->FColor));
+  }
+  p.setClipRect(Client);
+  PaintCaretOverlay(Self, p, Client.topLeft());
+  PaintPreeditOverlay(Self, p, Client.topLeft());
+  PendingUpdate = QRect();
+}
+
+// The border, and whatever lies between it and the client besides the bars.
+void TWinControl::Impl::PaintFrame(QPainter& p) {
+  const QRect full = Widget->rect();
+  const QColor face = ToQColor(clBtnFace);
+  if (Frame > 0) {
+    QRegion frame(full);
+    frame -= full.adjusted(Frame, Frame, -Frame, -Frame);
+    for (const QRect& r : frame) p.fillRect(r, face);
+    if (Self->FBevelKind != bkNone) {
+      p.setPen(ToQColor(clBtnShadow));
+      p.drawRect(full.adjusted(0, 0, -1, -1));
+    }
+  }
+  QRegion rest(full.adjusted(Frame, Frame, -Frame, -Frame));
+  rest -= Client;
+  for (const Bar& b : Bars)
+    if (b.Visible && b.Widget) rest -= b.Widget->geometry();
+  for (const QRect& r : rest) p.fillRect(r, face);
 }
 
 // ---------------------------------------------------------------------------
@@ -626,25 +613,6 @@ intptr_t SendMessage(HWND wnd, unsigned msg, uintptr_t wParam, intptr_t lParam) 
   return wnd->Perform(msg, wParam, lParam);
 }
 
-bool PostMessage(HWND wnd, unsigned msg, uintptr_t wParam, intptr_t lParam) {
-  if (!wnd || !wnd->GetWidget()) return false;
-  QPointer<QWidget> guard = wnd->GetWidget();
-  QMetaObject::invokeMethod(
-      guard.data(),
-      [guard, msg, wParam, lParam]() {
-        auto* w = dynamic_cast<TControlWidget*>(guard.data());
-        if (!w || !w->Owner) return;
-        TWinControl* c = w->Owner;
-        try {
-          c->Perform(msg, wParam, lParam);
-        } catch (...) {
-          Application->HandleException(c);
-        }
-      },
-      Qt::QueuedConnection);
-  return true;
-}
-
 namespace {
 TWinControl* ControlOf(QWidget* w) {
   auto* cw = dynamic_cast<TControlWidget*>(w);
@@ -690,34 +658,18 @@ bool GetClientRect(HWND wnd, TRect* r) {
   return true;
 }
 
-bool InvalidateRect(HWND wnd, const TRect* r, bool) {
-  if (!wnd) return false;
-  wnd->InvalidateClientRect(r);
-  return true;
-}
-
 bool ValidateRect(HWND wnd, const TRect* r) {
   if (!wnd) return false;
   wnd->ValidateClientRect(r);
   return true;
 }
 
-bool UpdateWindow(HWND wnd) {
-  if (!wnd) return false;
-  wnd->Update();
-  return true;
-}
-
-HDC GetWindowDC(HWND wnd) { return GetDC(wnd); }
-
-HDC GetDC(HWND wnd) {
+HDC GetWindowDC(HWND wnd) {
   auto* cc = dynamic_cast<TCustomControl*>(wnd);
   return cc ? cc->Canvas : nullptr;
 }
 
 int ReleaseDC(HWND, HDC dc) { return dc ? 1 : 0; }
-
-void MessageBeep(unsigned) { QApplication::beep(); }
 
 TShiftState KeyDataToShiftState(intptr_t keyData) {
   TShiftState s;
@@ -725,15 +677,4 @@ TShiftState KeyDataToShiftState(intptr_t keyData) {
   if (GetKeyState(VK_CONTROL) < 0) s << ssCtrl;
   if (keyData & 0x20000000) s << ssAlt;
   return s;
-}
-
-TMbcsByteType ByteType(const AnsiString& s, int index) {
-  if (index < 0 || static_cast<size_t>(index) >= s.size()) return mbSingleByte;
-  size_t i = 0;
-  while (i < static_cast<size_t>(index)) {
-    int len = cp932::CharLength(s, i);
-    if (i + static_cast<size_t>(len) > static_cast<size_t>(index)) return mbTrailByte;
-    i += static_cast<size_t>(len);
-  }
-  return cp932::CharLength(s, i) == 2 ? mbLeadByte : mbSingleByte;
 }

@@ -25,6 +25,7 @@ class QWidget;
 class QMenu;
 class QEvent;
 class TWinControl;
+class TControlInput;
 
 // A window handle is the windowed control itself.
 using HWND = TWinControl*;
@@ -88,19 +89,12 @@ class TControl : public TComponent {
   virtual TRect ClientRect() const { return Rect(0, 0, FWidth, FHeight); }
   int ClientWidth() const { return ClientRect().Right; }
   int ClientHeight() const { return ClientRect().Bottom; }
-  int GetClientWidth() const { return ClientWidth(); }
-  int GetClientHeight() const { return ClientHeight(); }
-  virtual TPoint ClientToScreen(const TPoint& p) const;
-  virtual TPoint ScreenToClient(const TPoint& p) const;
 
-  TWinControl* GetParent() const { return FParent; }
-  TWinControl* Parent() const { return FParent; }
   virtual void SetParent(TWinControl* parent);
 
   bool GetVisible() const { return FVisible; }
   virtual void SetVisible(bool v);
   void Show() { SetVisible(true); }
-  void Hide() { SetVisible(false); }
   bool GetEnabled() const { return FEnabled; }
   virtual void SetEnabled(bool v);
   TAlign GetAlign() const { return FAlign; }
@@ -147,7 +141,6 @@ class TControl : public TComponent {
   virtual void Invalidate() {}
   virtual void Update() {}
   virtual void Repaint() { Invalidate(); Update(); }
-  void Refresh() { Repaint(); }
 
   // --- events (fired only when set) ---
   TNotifyEvent OnClick, OnDblClick, OnEnter, OnExit, OnResize;
@@ -222,20 +215,15 @@ class TWinControl : public TControl {
 
   // Window identity: non-null for the control's whole life.
   HWND GetHandle() { return this; }
-  bool HandleAllocated() const { return true; }
   QWidget* GetWidget() const;  // the control's widget (for the application's layouts)
 
   void SetParent(TWinControl* parent) override;
-  // Places the control's widget in a plain Qt widget instead of a TWinControl.
-  void SetParentWidget(QWidget* parentWidget);
   int ControlCount() const { return static_cast<int>(FControls.size()); }
   TControl* Controls(int i) const { return FControls.at(i); }
 
   void SetBounds(int left, int top, int width, int height) override;
   // The client area excludes the visible scroll bars and the border.
   TRect ClientRect() const override;
-  TPoint ClientToScreen(const TPoint& p) const override;
-  TPoint ScreenToClient(const TPoint& p) const override;
   void SetVisible(bool v) override;
   void SetEnabled(bool v) override;
   void SetCursor(TCursor c) override;
@@ -286,9 +274,11 @@ class TWinControl : public TControl {
   bool TranslateEvent(QEvent* event);
 
   // Platform side: scroll bar, caret and paint plumbing (ScrollBars.cpp,
-  // Caret.cpp, Controls.cpp).
+  // Caret.cpp, Controls.cpp), and the control as the input translators see
+  // it (platform/qt/internal/ControlInput.h).
   struct Impl;
   Impl* GetImpl() const { return FImpl.get(); }
+  TControlInput& Input() const { return *FInput; }
 
  protected:
   void DefaultHandler(TMessage& Message) override;
@@ -304,6 +294,7 @@ class TWinControl : public TControl {
   void RemoveControl(TControl* c);
   void UpdateGeometry();  // lays out bars and client; sends WM_SIZE on change
   std::unique_ptr<Impl> FImpl;
+  TControlInput* FInput;  // FImpl, seen through its inward interface
   std::vector<TControl*> FControls;
   TImeMode FImeMode = imDontCare;
   AnsiString FImeName;
@@ -362,9 +353,6 @@ intptr_t SendMessage(HWND wnd, unsigned msg, uintptr_t wParam, intptr_t lParam);
 inline intptr_t SendMessageA(HWND wnd, unsigned msg, uintptr_t wParam, intptr_t lParam) {
   return SendMessage(wnd, msg, wParam, lParam);
 }
-// Queued: delivered through WindowProc from the event loop (dropped when the
-// window is gone by then).
-bool PostMessage(HWND wnd, unsigned msg, uintptr_t wParam, intptr_t lParam);
 HWND GetFocus();
 HWND SetFocus(HWND wnd);  // returns the window that had the focus
 HWND SetCapture(HWND wnd);
@@ -372,22 +360,19 @@ bool ReleaseCapture();
 HWND GetCapture();
 bool GetCursorPos(TPoint* p);  // screen coordinates
 bool GetClientRect(HWND wnd, TRect* r);
-bool InvalidateRect(HWND wnd, const TRect* r, bool erase);
 bool ValidateRect(HWND wnd, const TRect* r);
-bool UpdateWindow(HWND wnd);
 // The window's non-client device context: the control's canvas stands in.
 HDC GetWindowDC(HWND wnd);
-HDC GetDC(HWND wnd);
 int ReleaseDC(HWND wnd, HDC dc);
-void MessageBeep(unsigned type);
 
 // Shift state from the current keyboard (Shift, Ctrl) and the key data of a
 // key message (Alt: bit 29).
 TShiftState KeyDataToShiftState(intptr_t keyData);
 
-// Code page 932 byte type of s[index] (0-based, as AnsiString).
+// Code page 932 byte type of one byte of a string.
 enum TMbcsByteType { mbSingleByte, mbLeadByte, mbTrailByte };
-TMbcsByteType ByteType(const AnsiString& s, int index);
+
+
 
 // ---------------------------------------------------------------------------
 // Screen and Application.
@@ -413,16 +398,16 @@ class TScreen : public TComponent {
   };
   TCursorTable Cursors;
 
-  int GetWidth() const;
-  int GetHeight() const;
-  int GetPixelsPerInch() const { return 96; }
-  TWinControl* ActiveControl() const { return GetFocus(); }
 
  private:
   TCursor FCursor = crDefault;
 };
 
 using TExceptionEvent = std::function<void(TObject* Sender, const std::exception& E)>;
+
+// The text the user is shown for an exception, wherever it was caught: the
+// library's own message, a fixed text for exhausted memory, else what().
+AnsiString ExceptionText(const std::exception& E);
 
 class TApplication : public TComponent {
  public:
@@ -431,10 +416,9 @@ class TApplication : public TComponent {
   // Handles the exception being caught (call inside a catch block): runs
   // OnException when set, else ShowException.
   void HandleException(TObject* Sender);
-  // Default report: the message on stderr (the application replaces it with
-  // a message box through OnException).
+  // Default report: ExceptionText on stderr (the application replaces it
+  // with a message box through OnException).
   void ShowException(const std::exception& E);
-  void ProcessMessages();
   const AnsiString& GetTitle() const { return FTitle; }
   void SetTitle(const AnsiString& t) { FTitle = t; }
 
@@ -450,6 +434,3 @@ extern TApplication* Application;  // likewise
 // must exist). Every control constructor calls it.
 void InitControls();
 
-// Runs f, handing any exception to Application->HandleException; for the
-// code of Qt slots and event handlers outside the controls.
-void GuardEvent(TObject* sender, const std::function<void()>& f);

@@ -13,7 +13,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/qt/QtBridge.h"
+#include "platform/qt/internal/QtBridge.h"
 #include "platform/text/Cp932.h"
 
 // ---------------------------------------------------------------------------
@@ -95,7 +95,7 @@ bool IsValidUtf8(const AnsiString& s) {
 }  // namespace
 
 TFont::TFont()
-    : FName("ＭＳ Ｐゴシック"), FHeight(-12), FColor(clWindowText), FPitch(fpDefault), FCharset(SHIFTJIS_CHARSET) {}
+    : FName("ＭＳ Ｐゴシック"), FHeight(-12), FColor(clWindowText) {}
 
 void TFont::Assign(TPersistent* source) {
   auto* f = dynamic_cast<TFont*>(source);
@@ -104,14 +104,11 @@ void TFont::Assign(TPersistent* source) {
     return;
   }
   if (f == this) return;
-  bool same = FName == f->FName && FHeight == f->FHeight && FColor == f->FColor && FStyle == f->FStyle &&
-              FPitch == f->FPitch && FCharset == f->FCharset;
+  bool same = FName == f->FName && FHeight == f->FHeight && FColor == f->FColor && FStyle == f->FStyle;
   FName = f->FName;
   FHeight = f->FHeight;
   FColor = f->FColor;
   FStyle = f->FStyle;
-  FPitch = f->FPitch;
-  FCharset = f->FCharset;
   if (!same) Changed();
 }
 
@@ -154,18 +151,6 @@ void TFont::SetStyle(TFontStyles style) {
   Changed();
 }
 
-void TFont::SetPitch(TFontPitch pitch) {
-  if (pitch == FPitch) return;
-  FPitch = pitch;
-  Changed();
-}
-
-void TFont::SetCharset(TFontCharset cs) {
-  if (cs == FCharset) return;
-  FCharset = cs;
-  Changed();
-}
-
 AnsiString TFont::FamilyName() const {
   // The name may come as UTF-8 or as code page 932 bytes.
   AnsiString utf8 = FName;
@@ -202,7 +187,6 @@ QFont ToQFont(const TFont& font, int* pixelSize) {
   q.setUnderline(st.Contains(fsUnderline));
   q.setStrikeOut(st.Contains(fsStrikeOut));
   q.setKerning(false);
-  if (font.GetPitch() == fpFixed) q.setFixedPitch(true);
   if (pixelSize) *pixelSize = px;
   return q;
 }
@@ -322,9 +306,8 @@ void TBitmap::Assign(TPersistent* source) {
   if (b == this) return;
   *FImage = b->FImage->copy();
   FPixelFormat = b->FPixelFormat;
-  FTransparent = b->FTransparent;
   FTransparentMode = b->FTransparentMode;
-  FTransparentColor = b->FTransparentColor;
+  FTransparent = b->FTransparent;
 }
 
 void TBitmap::LoadFromResourceName(HINSTANCE, const AnsiString& name) {
@@ -365,14 +348,8 @@ void TBitmap::SetSize(int w, int h) {
 }
 
 TColor TBitmap::GetTransparentColor() const {
-  if (FTransparentMode == tmFixed && FTransparentColor != clDefault) return FTransparentColor;
   if (Empty()) return clDefault;
   return FromQRgb(FImage->pixel(0, FImage->height() - 1));
-}
-
-void TBitmap::SetTransparentColor(TColor c) {
-  FTransparentColor = c;
-  FTransparentMode = c == clDefault ? tmAuto : tmFixed;
 }
 
 // ---------------------------------------------------------------------------

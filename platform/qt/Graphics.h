@@ -17,76 +17,30 @@ using TColor = int32_t;
 
 inline constexpr TColor SysColor(int index) { return static_cast<TColor>(0x80000000u | static_cast<uint32_t>(index)); }
 
-inline constexpr int COLOR_SCROLLBAR = 0;
-inline constexpr int COLOR_BACKGROUND = 1;
-inline constexpr int COLOR_ACTIVECAPTION = 2;
-inline constexpr int COLOR_INACTIVECAPTION = 3;
-inline constexpr int COLOR_MENU = 4;
 inline constexpr int COLOR_WINDOW = 5;
-inline constexpr int COLOR_WINDOWFRAME = 6;
-inline constexpr int COLOR_MENUTEXT = 7;
 inline constexpr int COLOR_WINDOWTEXT = 8;
-inline constexpr int COLOR_CAPTIONTEXT = 9;
-inline constexpr int COLOR_ACTIVEBORDER = 10;
-inline constexpr int COLOR_INACTIVEBORDER = 11;
-inline constexpr int COLOR_APPWORKSPACE = 12;
 inline constexpr int COLOR_HIGHLIGHT = 13;
 inline constexpr int COLOR_HIGHLIGHTTEXT = 14;
 inline constexpr int COLOR_BTNFACE = 15;
 inline constexpr int COLOR_BTNSHADOW = 16;
-inline constexpr int COLOR_GRAYTEXT = 17;
-inline constexpr int COLOR_BTNTEXT = 18;
-inline constexpr int COLOR_INACTIVECAPTIONTEXT = 19;
-inline constexpr int COLOR_BTNHIGHLIGHT = 20;
-inline constexpr int COLOR_3DDKSHADOW = 21;
-inline constexpr int COLOR_3DLIGHT = 22;
-inline constexpr int COLOR_INFOTEXT = 23;
-inline constexpr int COLOR_INFOBK = 24;
 inline constexpr int COLOR_COUNT = 25;
 
-inline constexpr TColor clScrollBar = SysColor(COLOR_SCROLLBAR);
-inline constexpr TColor clBackground = SysColor(COLOR_BACKGROUND);
-inline constexpr TColor clActiveCaption = SysColor(COLOR_ACTIVECAPTION);
-inline constexpr TColor clInactiveCaption = SysColor(COLOR_INACTIVECAPTION);
-inline constexpr TColor clMenu = SysColor(COLOR_MENU);
 inline constexpr TColor clWindow = SysColor(COLOR_WINDOW);
-inline constexpr TColor clWindowFrame = SysColor(COLOR_WINDOWFRAME);
-inline constexpr TColor clMenuText = SysColor(COLOR_MENUTEXT);
 inline constexpr TColor clWindowText = SysColor(COLOR_WINDOWTEXT);
-inline constexpr TColor clCaptionText = SysColor(COLOR_CAPTIONTEXT);
-inline constexpr TColor clActiveBorder = SysColor(COLOR_ACTIVEBORDER);
-inline constexpr TColor clInactiveBorder = SysColor(COLOR_INACTIVEBORDER);
-inline constexpr TColor clAppWorkSpace = SysColor(COLOR_APPWORKSPACE);
 inline constexpr TColor clHighlight = SysColor(COLOR_HIGHLIGHT);
 inline constexpr TColor clHighlightText = SysColor(COLOR_HIGHLIGHTTEXT);
 inline constexpr TColor clBtnFace = SysColor(COLOR_BTNFACE);
 inline constexpr TColor clBtnShadow = SysColor(COLOR_BTNSHADOW);
-inline constexpr TColor clGrayText = SysColor(COLOR_GRAYTEXT);
-inline constexpr TColor clBtnText = SysColor(COLOR_BTNTEXT);
-inline constexpr TColor clInactiveCaptionText = SysColor(COLOR_INACTIVECAPTIONTEXT);
-inline constexpr TColor clBtnHighlight = SysColor(COLOR_BTNHIGHLIGHT);
-inline constexpr TColor cl3DDkShadow = SysColor(COLOR_3DDKSHADOW);
-inline constexpr TColor cl3DLight = SysColor(COLOR_3DLIGHT);
-inline constexpr TColor clInfoText = SysColor(COLOR_INFOTEXT);
-inline constexpr TColor clInfoBk = SysColor(COLOR_INFOBK);
 
 inline constexpr TColor clBlack = 0x000000;
 inline constexpr TColor clMaroon = 0x000080;
 inline constexpr TColor clGreen = 0x008000;
-inline constexpr TColor clOlive = 0x008080;
 inline constexpr TColor clNavy = 0x800000;
-inline constexpr TColor clPurple = 0x800080;
-inline constexpr TColor clTeal = 0x808000;
-inline constexpr TColor clGray = 0x808080;
 inline constexpr TColor clSilver = 0xC0C0C0;
 inline constexpr TColor clRed = 0x0000FF;
 inline constexpr TColor clLime = 0x00FF00;
 inline constexpr TColor clYellow = 0x00FFFF;
 inline constexpr TColor clBlue = 0xFF0000;
-inline constexpr TColor clFuchsia = 0xFF00FF;
-inline constexpr TColor clAqua = 0xFFFF00;
-inline constexpr TColor clLtGray = 0xC0C0C0;
-inline constexpr TColor clDkGray = 0x808080;
 inline constexpr TColor clWhite = 0xFFFFFF;
 inline constexpr TColor clNone = 0x1FFFFFFF;
 inline constexpr TColor clDefault = 0x20000000;
@@ -111,11 +65,6 @@ TColor ColorToRGB(TColor color);
 
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = TSet<TFontStyle, uint8_t>;
-enum TFontPitch { fpDefault, fpVariable, fpFixed };
-using TFontCharset = uint8_t;
-inline constexpr TFontCharset ANSI_CHARSET = 0;
-inline constexpr TFontCharset DEFAULT_CHARSET = 1;
-inline constexpr TFontCharset SHIFTJIS_CHARSET = 128;
 
 // Height follows the library's sign convention: negative = the character
 // (em) height in pixels, positive = the cell height including internal
@@ -139,11 +88,6 @@ class TFont : public TPersistent {
   void SetColor(TColor color);
   TFontStyles GetStyle() const { return FStyle; }
   void SetStyle(TFontStyles style);
-  TFontPitch GetPitch() const { return FPitch; }
-  void SetPitch(TFontPitch pitch);
-  TFontCharset GetCharset() const { return FCharset; }
-  void SetCharset(TFontCharset cs);
-  int GetPixelsPerInch() const { return 96; }
 
   // The family that draws this font (after substitution), UTF-8.
   AnsiString FamilyName() const;
@@ -159,14 +103,12 @@ class TFont : public TPersistent {
   int FHeight;
   TColor FColor;
   TFontStyles FStyle;
-  TFontPitch FPitch;
-  TFontCharset FCharset;
 };
 
 // ---------------------------------------------------------------------------
 // Brushes and pens.
 
-enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+enum TBrushStyle { bsSolid, bsClear };
 
 class TBrush : public TPersistent {
  public:
@@ -182,13 +124,9 @@ class TBrush : public TPersistent {
   TBrushStyle FStyle = bsSolid;
 };
 
-// Only pmCopy, pmNot (invert the destination), pmXor, pmNotXor and pmNop draw
-// differently; the other modes draw as pmCopy.
-enum TPenMode {
-  pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-  pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
-};
-enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+// pmNot inverts the destination; pmNop leaves it.
+enum TPenMode { pmNop, pmNot, pmCopy, pmXor, pmNotXor };
+enum TPenStyle { psSolid, psClear };
 
 class TPen : public TPersistent {
  public:
@@ -220,10 +158,6 @@ class TPen : public TPersistent {
 // CellWidth() = (TextHeight("あ") + 1) / 2; ExtTextOut takes the advance of
 // every byte from its dx array. Bytes are converted to Unicode only to draw.
 
-struct TSize {
-  int cx = 0, cy = 0;
-};
-
 class TCanvas;
 class TBitmap;
 using HDC = TCanvas*;
@@ -243,23 +177,16 @@ class TCanvas : public TPersistent {
   TPen* Pen;      // owned
 
   HDC GetHandle() { return this; }
-  bool HandleAllocated() const { return FImage != nullptr; }
 
   TPoint GetPenPos() const { return FPenPos; }
-  void SetPenPos(const TPoint& p) { FPenPos = p; }
   void MoveTo(int x, int y) { FPenPos = TPoint(x, y); }
   // Draws from the pen position to (x, y), excluding the end point, in the
   // pen's colour and mode; the pen position becomes (x, y).
   void LineTo(int x, int y);
 
   void FillRect(const TRect& r);   // with the brush
-  void FrameRect(const TRect& r);  // one-pixel frame in the brush colour
-  void Rectangle(int l, int t, int r, int b);  // pen outline, brush inside
-  void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
 
   void TextOut(int x, int y, const AnsiString& text);
-  // Text clipped to r; with a solid brush r is filled first.
-  void TextRect(const TRect& r, int x, int y, const AnsiString& text);
   // As ExtTextOutA: ETO_OPAQUE fills *rect with the brush colour, ETO_CLIPPED
   // clips the text to *rect; dx (may be null) gives each byte's advance.
   // The text colour is the font's; the brush style bsClear leaves the
@@ -267,12 +194,10 @@ class TCanvas : public TPersistent {
   void ExtTextOut(int x, int y, unsigned options, const TRect* rect, const char* text, int length, const int* dx);
   int TextWidth(const AnsiString& text);   // bytes x CellWidth()
   int TextHeight(const AnsiString& text);  // the font's line height (ascent + descent)
-  TSize TextExtent(const AnsiString& text);
   int CellWidth();
 
   void Draw(int x, int y, TBitmap* bitmap);  // unclipped; honours bitmap->Transparent
   void StretchDraw(const TRect& r, TBitmap* bitmap);
-  void CopyRect(const TRect& dest, TCanvas* source, const TRect& src);
   // Fills the area connected (4-neighbours) to (x, y): fsSurface fills the
   // pixels of the given colour, fsBorder every pixel up to that colour.
   void FloodFill(int x, int y, TColor color, TFillStyle style);
@@ -280,8 +205,6 @@ class TCanvas : public TPersistent {
   TColor GetPixel(int x, int y) const;  // RGB; -1 outside the image
   void SetPixel(int x, int y, TColor color);
   TColor Pixels(int x, int y) const { return GetPixel(x, y); }
-
-  TRect GetClipRect() const;
 
   // Platform side: the image drawn on (not owned) and a hook told which
   // rectangle changed (the control uses it to refresh the screen).
@@ -298,15 +221,15 @@ class TCanvas : public TPersistent {
   friend struct CanvasText;
 };
 
-// GDI form of ExtTextOut on a canvas handle.
-bool ExtTextOutA(HDC dc, int x, int y, unsigned options, const TRect* rect, const char* text, unsigned length,
-                 const int* dx);
 
 // ---------------------------------------------------------------------------
 // Bitmaps. Resources are looked up by name in the program's Qt resources:
 // ":/editor/<name>.bmp", ".png" or ".xpm" (also under ":/" ); a missing
 // resource throws EResNotFound. New pixels are white.
 
+
+// Recorded only: pixels are always 24-bit RGB and the transparent colour is
+// always the bottom-left pixel.
 enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
 enum TTransparentMode { tmAuto, tmFixed };
 
@@ -333,24 +256,19 @@ class TBitmap : public TPersistent {
   void SetSize(int w, int h);  // keeps the top-left content
   bool Empty() const;
 
-  TPixelFormat GetPixelFormat() const { return FPixelFormat; }
-  void SetPixelFormat(TPixelFormat f) { FPixelFormat = f; }  // recorded; pixels are always 24-bit RGB
   bool GetTransparent() const { return FTransparent; }
   void SetTransparent(bool t) { FTransparent = t; }
-  TTransparentMode GetTransparentMode() const { return FTransparentMode; }
+  void SetPixelFormat(TPixelFormat f) { FPixelFormat = f; }
   void SetTransparentMode(TTransparentMode m) { FTransparentMode = m; }
-  // tmAuto: the bottom-left pixel; tmFixed: the colour set.
   TColor GetTransparentColor() const;
-  void SetTransparentColor(TColor c);
 
   QImage* GetImage() const { return FImage.get(); }
 
  private:
   std::unique_ptr<QImage> FImage;
   TPixelFormat FPixelFormat = pfDevice;
-  bool FTransparent = false;
   TTransparentMode FTransparentMode = tmAuto;
-  TColor FTransparentColor = clDefault;
+  bool FTransparent = false;
 };
 
 // Finds a resource file by name, trying the known extensions under each
@@ -365,27 +283,10 @@ void AddResourcePrefix(const AnsiString& prefix);
 
 using TCursor = int16_t;
 inline constexpr TCursor crDefault = 0;
-inline constexpr TCursor crNone = -1;
-inline constexpr TCursor crArrow = -2;
-inline constexpr TCursor crCross = -3;
 inline constexpr TCursor crIBeam = -4;
-inline constexpr TCursor crSize = -22;
-inline constexpr TCursor crSizeNESW = -6;
-inline constexpr TCursor crSizeNS = -7;
-inline constexpr TCursor crSizeNWSE = -8;
 inline constexpr TCursor crSizeWE = -9;
-inline constexpr TCursor crUpArrow = -10;
 inline constexpr TCursor crHourGlass = -11;
 inline constexpr TCursor crDrag = -12;
-inline constexpr TCursor crNoDrop = -13;
-inline constexpr TCursor crHSplit = -14;
-inline constexpr TCursor crVSplit = -15;
-inline constexpr TCursor crMultiDrag = -16;
-inline constexpr TCursor crSQLWait = -17;
-inline constexpr TCursor crNo = -18;
-inline constexpr TCursor crAppStart = -19;
-inline constexpr TCursor crHelp = -20;
-inline constexpr TCursor crHandPoint = -21;
 
 // A cursor shape made by LoadCursor; cursors live for the whole program.
 struct TCursorShape;

@@ -7,7 +7,7 @@
 #include <memory>
 #include <unordered_map>
 
-#include "platform/qt/KeyInput.h"
+#include "platform/qt/internal/ControlInput.h"
 
 struct TInputContext {
   HWND Wnd = nullptr;
@@ -70,11 +70,11 @@ long ImmGetCompositionStringA(HIMC imc, unsigned index, void* buf, unsigned len)
 bool ImmNotifyIME(HIMC imc, unsigned action, unsigned index, unsigned) {
   if (!imc || action != NI_COMPOSITIONSTR) return false;
   if (index == CPS_CANCEL) {
-    EndInputMethodComposition(imc->Wnd, false);
+    InputOf(imc->Wnd).EndComposition(false);
     return true;
   }
   if (index == CPS_COMPLETE) {
-    EndInputMethodComposition(imc->Wnd, true);
+    InputOf(imc->Wnd).EndComposition(true);
     return true;
   }
   return false;

@@ -23,8 +23,6 @@ inline constexpr long IMM_ERROR_GENERAL = -2;  // no context, or an unknown inde
 // ImmNotifyIME actions and their values.
 inline constexpr unsigned NI_COMPOSITIONSTR = 0x0015;
 inline constexpr unsigned CPS_COMPLETE = 0x0001;  // commit the composition
-inline constexpr unsigned CPS_CONVERT = 0x0002;
-inline constexpr unsigned CPS_REVERT = 0x0003;
 inline constexpr unsigned CPS_CANCEL = 0x0004;    // drop it: the input method is reset
 
 // The window's input context (null for a null window). Release it with

@@ -180,15 +180,9 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
   }
 }
 
-void TIniFile::WriteInteger(const std::string& Section, const std::string& Ident, int Value) {
-  WriteString(Section, Ident, std::to_string(Value));
-}
-
 void TIniFile::WriteBool(const std::string& Section, const std::string& Ident, bool Value) {
   WriteString(Section, Ident, Value ? "1" : "0");
 }
-
-void TIniFile::UpdateFile() { Save(); }
 
 void TIniFile::Save() const {
   std::string content;

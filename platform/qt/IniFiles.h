@@ -40,12 +40,7 @@ class TIniFile {
   // the end of its section when missing) and rewrites the file. On failure
   // the file is untouched and EIniFileException is thrown.
   void WriteString(const std::string& Section, const std::string& Ident, const std::string& Value);
-  void WriteInteger(const std::string& Section, const std::string& Ident, int Value);
   void WriteBool(const std::string& Section, const std::string& Ident, bool Value);
-
-  // Writes the current contents to the file (writes already do; kept for
-  // callers that flush explicitly).
-  void UpdateFile();
 
   // The value parser of ReadInteger, exposed for reuse: true and the number
   // when text is a whole integer in one of the accepted forms.

@@ -1,6 +1,6 @@
 // Keyboard and input-method input of the windowed controls: Qt key and
 // input-method events become key, character and composition messages.
-#include "platform/qt/KeyInput.h"
+#include "platform/qt/internal/KeyInput.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -12,15 +12,16 @@
 #include <QPainter>
 #include <QPointer>
 #include <QTextCharFormat>
+#include <QWidget>
 #include <algorithm>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/qt/Caret.h"
-#include "platform/qt/ControlImpl.h"
+#include "platform/qt/internal/ControlInput.h"
 #include "platform/qt/Imm.h"
 #include "platform/qt/KeyState.h"
-#include "platform/qt/QtBridge.h"
+#include "platform/qt/internal/QtBridge.h"
 #include "platform/text/Cp932.h"
 
 namespace {
@@ -54,10 +55,7 @@ std::vector<int>& HeldKeys() {
 }
 
 // True while the control still exists after a message it handled.
-bool Alive(const QPointer<QWidget>& widget) {
-  auto* w = dynamic_cast<TControlWidget*>(widget.data());
-  return w && w->Owner;
-}
+bool Alive(const QPointer<QWidget>& widget) { return HasLiveControl(widget.data()); }
 
 bool AltHeld(Qt::KeyboardModifiers m) { return (m & Qt::AltModifier) && !(m & Qt::ControlModifier); }
 
@@ -80,7 +78,7 @@ AnsiString ToCp932(const QString& s) {
 // Whether the control takes characters (and with them the input method).
 bool WantsInputMethod(TWinControl* control) {
   if (!control->GetEnabled() || control->GetImeMode() == imDisable) return false;
-  const intptr_t code = control->Perform(WM_GETDLGCODE, 0, 0);
+  const intptr_t code = InputOf(control).Send(WM_GETDLGCODE, 0, 0);
   return (code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)) != 0;
 }
 
@@ -91,8 +89,8 @@ bool WantsSpecialKey(TWinControl* control, int vk, intptr_t keyData) {
   if (vk == VK_TAB) mask = DLGC_WANTTAB;
   else if (vk >= VK_LEFT && vk <= VK_DOWN) mask = DLGC_WANTARROWS;
   if (mask == 0) return true;
-  if (control->Perform(CM_WANTSPECIALKEY, static_cast<uintptr_t>(vk), keyData) != 0) return true;
-  return (control->Perform(WM_GETDLGCODE, 0, 0) & (mask | DLGC_WANTALLKEYS)) != 0;
+  if (InputOf(control).Send(CM_WANTSPECIALKEY, static_cast<uintptr_t>(vk), keyData) != 0) return true;
+  return (InputOf(control).Send(WM_GETDLGCODE, 0, 0) & (mask | DLGC_WANTALLKEYS)) != 0;
 }
 
 // --- where the composition is drawn ----------------------------------------
@@ -157,13 +155,13 @@ void RefreshOverlay(TWinControl* control, Composition& c) {
   QRect old = c.Drawn;
   c.Drawn = c.Preedit.isEmpty() ? QRect() : LayoutPreedit(control, c.Preedit).Rect;
   QRect dirty = old.united(c.Drawn);
-  if (!dirty.isEmpty()) control->GetImpl()->UpdateClient(dirty.adjusted(-2, -2, 2, 2));
+  if (!dirty.isEmpty()) InputOf(control).RefreshClient(dirty.adjusted(-2, -2, 2, 2));
 }
 
 // The rectangle the input method places its candidate window by, in the
 // widget's coordinates: the composition cursor, else the caret.
 QRect InputCursorRect(TWinControl* control) {
-  const QPoint origin = control->GetImpl()->Client.topLeft();
+  const QPoint origin = InputOf(control).ClientArea().topLeft();
   if (Composition* c = FindComposition(control); c && !c->Preedit.isEmpty()) {
     PreeditLayout l = LayoutPreedit(control, c->Preedit);
     int at = std::clamp(c->Cursor, 0, static_cast<int>(c->Preedit.size()));
@@ -183,18 +181,18 @@ bool KeyPress(TWinControl* control, QKeyEvent* e) {
   const intptr_t data = KeyDataFromQt(*e, vk, false);
   if (!WantsSpecialKey(control, vk, data)) return false;
 
-  QPointer<QWidget> widget = control->GetWidget();
+  QPointer<QWidget> widget = InputOf(control).TargetWidget();
   NoteKeyDown(vk);
   auto& held = HeldKeys();
   if (std::find(held.begin(), held.end(), vk) == held.end()) held.push_back(vk);
 
   EventModifiersScope scope(e->modifiers());
   const bool sys = AltHeld(e->modifiers()) || vk == VK_F10;
-  control->Perform(sys ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<uintptr_t>(vk), data);
+  InputOf(control).Send(sys ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<uintptr_t>(vk), data);
   if (sys) return false;  // menus and their mnemonics stay with the toolkit
   for (unsigned char b : CharBytesFromQt(*e, vk)) {
     if (!Alive(widget)) break;
-    control->Perform(WM_CHAR, b, data);
+    InputOf(control).Send(WM_CHAR, b, data);
   }
   e->accept();
   return true;
@@ -211,7 +209,7 @@ bool KeyRelease(TWinControl* control, QKeyEvent* e) {
 
   EventModifiersScope scope(e->modifiers());
   const bool sys = AltHeld(e->modifiers()) || vk == VK_F10;
-  control->Perform(sys ? WM_SYSKEYUP : WM_KEYUP, static_cast<uintptr_t>(vk), KeyDataFromQt(*e, vk, true));
+  InputOf(control).Send(sys ? WM_SYSKEYUP : WM_KEYUP, static_cast<uintptr_t>(vk), KeyDataFromQt(*e, vk, true));
   if (sys) return false;
   e->accept();
   return true;
@@ -225,12 +223,12 @@ void EndShownComposition(TWinControl* control, Composition& c, const QPointer<QW
   RefreshOverlay(control, c);
   if (c.Started) {
     c.Started = false;
-    if (Alive(widget)) control->Perform(WM_IME_ENDCOMPOSITION, 0, 0);
+    if (Alive(widget)) InputOf(control).Send(WM_IME_ENDCOMPOSITION, 0, 0);
   }
 }
 
 bool InputMethod(TWinControl* control, QInputMethodEvent* e) {
-  QPointer<QWidget> widget = control->GetWidget();
+  QPointer<QWidget> widget = InputOf(control).TargetWidget();
   // The control may be left by the messages below; work on copies.
   const QString commit = e->commitString();
   const QString preedit = e->preeditString();
@@ -241,7 +239,7 @@ bool InputMethod(TWinControl* control, QInputMethodEvent* e) {
     Composition& c = Compositions()[control];
     if (c.Started) return;
     c.Started = true;
-    control->Perform(WM_IME_STARTCOMPOSITION, 0, 0);
+    InputOf(control).Send(WM_IME_STARTCOMPOSITION, 0, 0);
   };
 
   if (!commit.isEmpty()) {
@@ -258,7 +256,7 @@ bool InputMethod(TWinControl* control, QInputMethodEvent* e) {
     uintptr_t first = bytes.empty() ? 0 : static_cast<unsigned char>(bytes[0]);
     if (cp932::CharLength(bytes, 0) == 2) first = (first << 8) | static_cast<unsigned char>(bytes[1]);
     ImmSetResultString(control, bytes);
-    control->Perform(WM_IME_COMPOSITION, first, GCS_RESULTSTR);
+    InputOf(control).Send(WM_IME_COMPOSITION, first, GCS_RESULTSTR);
     if (!Alive(widget)) return true;
     ImmClearResultString(control);
   }
@@ -286,7 +284,7 @@ bool InputMethod(TWinControl* control, QInputMethodEvent* e) {
   RefreshOverlay(control, c);
   start();
   if (!Alive(widget)) return true;
-  control->Perform(WM_IME_COMPOSITION, 0, GCS_COMPSTR | GCS_CURSORPOS);
+  InputOf(control).Send(WM_IME_COMPOSITION, 0, GCS_COMPSTR | GCS_CURSORPOS);
   if (Alive(widget)) QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
   return true;
 }
@@ -310,7 +308,7 @@ bool InputMethodQuery(TWinControl* control, QInputMethodQueryEvent* q) {
       case Qt::ImTextBeforeCursor:
       case Qt::ImTextAfterCursor: v = QString(); break;
       case Qt::ImHints: v = static_cast<int>(Qt::ImhMultiLine); break;
-      case Qt::ImInputItemClipRectangle: v = QRectF(control->GetImpl()->Client); break;
+      case Qt::ImInputItemClipRectangle: v = QRectF(InputOf(control).ClientArea()); break;
       default: break;
     }
     q->setValue(query, v);
@@ -323,22 +321,23 @@ bool InputMethodQuery(TWinControl* control, QInputMethodQueryEvent* q) {
 
 // ---------------------------------------------------------------------------
 
-int VirtualKeyFromQt(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
-  const bool keypad = modifiers & Qt::KeypadModifier;
-  if (key >= Qt::Key_A && key <= Qt::Key_Z) return 'A' + (key - Qt::Key_A);
-  if (key >= Qt::Key_0 && key <= Qt::Key_9) return (keypad ? VK_NUMPAD0 : '0') + (key - Qt::Key_0);
-  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return VK_F1 + (key - Qt::Key_F1);
-  if (keypad) {
-    switch (key) {
-      case Qt::Key_Asterisk: return VK_MULTIPLY;
-      case Qt::Key_Plus: return VK_ADD;
-      case Qt::Key_Minus: return VK_SUBTRACT;
-      case Qt::Key_Period: return VK_DECIMAL;
-      case Qt::Key_Comma: return VK_SEPARATOR;
-      case Qt::Key_Slash: return VK_DIVIDE;
-      default: break;
-    }
+namespace {
+// The operator keys of the numeric keypad; 0 for any other key.
+int KeypadVirtualKey(int key) {
+  switch (key) {
+    case Qt::Key_Asterisk: return VK_MULTIPLY;
+    case Qt::Key_Plus: return VK_ADD;
+    case Qt::Key_Minus: return VK_SUBTRACT;
+    case Qt::Key_Period: return VK_DECIMAL;
+    case Qt::Key_Comma: return VK_SEPARATOR;
+    case Qt::Key_Slash: return VK_DIVIDE;
+    default: return 0;
   }
+}
+
+// Keys named by what they do: editing, moving, locks and the input
+// method's own keys; 0 for any other key.
+int NamedVirtualKey(int key) {
   switch (key) {
     case Qt::Key_Backspace: return VK_BACK;
     case Qt::Key_Tab:
@@ -384,6 +383,14 @@ int VirtualKeyFromQt(int key, Qt::KeyboardModifiers modifiers, const QString& te
     case Qt::Key_Menu: return VK_APPS;
     case Qt::Key_NumLock: return VK_NUMLOCK;
     case Qt::Key_ScrollLock: return VK_SCROLL;
+    default: return 0;
+  }
+}
+
+// Character keys other than letters and digits, by the key of a US keyboard
+// that types them; 0 for any other key.
+int PunctuationVirtualKey(int key) {
+  switch (key) {
     // Shifted digits of a US keyboard.
     case Qt::Key_ParenRight: return '0';
     case Qt::Key_Exclam: return '1';
@@ -419,8 +426,21 @@ int VirtualKeyFromQt(int key, Qt::KeyboardModifiers modifiers, const QString& te
     case Qt::Key_BraceRight: return VK_OEM_6;
     case Qt::Key_Apostrophe:
     case Qt::Key_QuoteDbl: return VK_OEM_7;
-    default: break;
+    default: return 0;
   }
+}
+}  // namespace
+
+int VirtualKeyFromQt(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+  const bool keypad = modifiers & Qt::KeypadModifier;
+  if (key >= Qt::Key_A && key <= Qt::Key_Z) return 'A' + (key - Qt::Key_A);
+  if (key >= Qt::Key_0 && key <= Qt::Key_9) return (keypad ? VK_NUMPAD0 : '0') + (key - Qt::Key_0);
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return VK_F1 + (key - Qt::Key_F1);
+  if (keypad) {
+    if (int vk = KeypadVirtualKey(key)) return vk;
+  }
+  if (int vk = NamedVirtualKey(key)) return vk;
+  if (int vk = PunctuationVirtualKey(key)) return vk;
   // Any other key that types a character (a letter of another alphabet, a
   // key of a national layout).
   if (!text.isEmpty() && text[0].unicode() >= 0x20 && text[0].unicode() != 0x7F) return VK_OEM_8;
@@ -489,7 +509,7 @@ bool TranslateKeyboardEvent(TWinControl* control, QEvent* event) {
     case QEvent::InputMethodQuery:
       return InputMethodQuery(control, static_cast<QInputMethodQueryEvent*>(event));
     case QEvent::FocusIn:
-      if (QWidget* w = control->GetWidget()) w->setAttribute(Qt::WA_InputMethodEnabled, WantsInputMethod(control));
+      if (QWidget* w = InputOf(control).TargetWidget()) w->setAttribute(Qt::WA_InputMethodEnabled, WantsInputMethod(control));
       return false;
     case QEvent::FocusOut: {
       for (int vk : HeldKeys()) NoteKeyUp(vk);
@@ -497,7 +517,7 @@ bool TranslateKeyboardEvent(TWinControl* control, QEvent* event) {
       // The toolkit commits a composition before the focus moves; whatever
       // is still on show goes.
       if (Composition* c = FindComposition(control); c && (c->Started || !c->Preedit.isEmpty()))
-        EndShownComposition(control, *c, control->GetWidget());
+        EndShownComposition(control, *c, InputOf(control).TargetWidget());
       return false;
     }
     default:
@@ -543,10 +563,10 @@ void KeyboardDefaultHandler(TWinControl* control, TMessage& m) {
             std::max(0L, ImmGetCompositionStringA(imc, GCS_RESULTSTR, result.data(), static_cast<unsigned>(n)))));
       }
       ImmReleaseContext(control, imc);
-      QPointer<QWidget> widget = control->GetWidget();
+      QPointer<QWidget> widget = InputOf(control).TargetWidget();
       for (unsigned char b : result) {
         if (!Alive(widget)) break;
-        control->Perform(WM_CHAR, b, 1);
+        InputOf(control).Send(WM_CHAR, b, 1);
       }
       return;
     }
@@ -605,14 +625,14 @@ void PaintPreeditOverlay(TWinControl* control, QPainter& p, const QPoint& origin
 void InputMethodCaretMoved(TWinControl* control) {
   if (!control) return;
   if (Composition* c = FindComposition(control); c && !c->Preedit.isEmpty()) RefreshOverlay(control, *c);
-  QWidget* w = control->GetWidget();
+  QWidget* w = InputOf(control).TargetWidget();
   if (w && QGuiApplication::instance() && QApplication::focusWidget() == w)
     QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImAnchorRectangle);
 }
 
 void EndInputMethodComposition(TWinControl* control, bool commit) {
   if (!control) return;
-  QPointer<QWidget> widget = control->GetWidget();
+  QPointer<QWidget> widget = InputOf(control).TargetWidget();
   const bool focused = widget && QGuiApplication::instance() && QApplication::focusWidget() == widget.data();
   // An input method commits through an input-method event of its own.
   if (commit && focused) QGuiApplication::inputMethod()->commit();

@@ -20,38 +20,20 @@ inline constexpr uintptr_t MAKEWPARAM(uint16_t lo, uint16_t hi) { return MAKELON
 inline constexpr intptr_t MAKELPARAM(uint16_t lo, uint16_t hi) { return static_cast<intptr_t>(MAKELONG(lo, hi)); }
 
 // Window messages.
-inline constexpr unsigned WM_NULL = 0x0000;
-inline constexpr unsigned WM_CREATE = 0x0001;
-inline constexpr unsigned WM_DESTROY = 0x0002;
-inline constexpr unsigned WM_MOVE = 0x0003;
 inline constexpr unsigned WM_SIZE = 0x0005;
-inline constexpr unsigned WM_ACTIVATE = 0x0006;
 inline constexpr unsigned WM_SETFOCUS = 0x0007;
 inline constexpr unsigned WM_KILLFOCUS = 0x0008;
-inline constexpr unsigned WM_ENABLE = 0x000A;
-inline constexpr unsigned WM_SETTEXT = 0x000C;
-inline constexpr unsigned WM_GETTEXT = 0x000D;
 inline constexpr unsigned WM_PAINT = 0x000F;
-inline constexpr unsigned WM_CLOSE = 0x0010;
-inline constexpr unsigned WM_ERASEBKGND = 0x0014;
-inline constexpr unsigned WM_SHOWWINDOW = 0x0018;
-inline constexpr unsigned WM_SETCURSOR = 0x0020;
-inline constexpr unsigned WM_SETFONT = 0x0030;
 inline constexpr unsigned WM_NCPAINT = 0x0085;
 inline constexpr unsigned WM_GETDLGCODE = 0x0087;
-inline constexpr unsigned WM_KEYFIRST = 0x0100;
 inline constexpr unsigned WM_KEYDOWN = 0x0100;
 inline constexpr unsigned WM_KEYUP = 0x0101;
 inline constexpr unsigned WM_CHAR = 0x0102;
 inline constexpr unsigned WM_SYSKEYDOWN = 0x0104;
 inline constexpr unsigned WM_SYSKEYUP = 0x0105;
-inline constexpr unsigned WM_SYSCHAR = 0x0106;
-inline constexpr unsigned WM_KEYLAST = 0x0108;
 inline constexpr unsigned WM_IME_STARTCOMPOSITION = 0x010D;
 inline constexpr unsigned WM_IME_ENDCOMPOSITION = 0x010E;
 inline constexpr unsigned WM_IME_COMPOSITION = 0x010F;
-inline constexpr unsigned WM_COMMAND = 0x0111;
-inline constexpr unsigned WM_TIMER = 0x0113;
 inline constexpr unsigned WM_HSCROLL = 0x0114;
 inline constexpr unsigned WM_VSCROLL = 0x0115;
 inline constexpr unsigned WM_MOUSEFIRST = 0x0200;
@@ -66,35 +48,21 @@ inline constexpr unsigned WM_MBUTTONDOWN = 0x0207;
 inline constexpr unsigned WM_MBUTTONUP = 0x0208;
 inline constexpr unsigned WM_MBUTTONDBLCLK = 0x0209;
 inline constexpr unsigned WM_MOUSEWHEEL = 0x020A;
-inline constexpr unsigned WM_MOUSELAST = 0x020A;
-inline constexpr unsigned WM_CAPTURECHANGED = 0x0215;
-inline constexpr unsigned WM_IME_SETCONTEXT = 0x0281;
-inline constexpr unsigned WM_IME_NOTIFY = 0x0282;
-inline constexpr unsigned WM_IME_CHAR = 0x0286;
-inline constexpr unsigned WM_MOUSELEAVE = 0x02A3;
 inline constexpr unsigned WM_CUT = 0x0300;
 inline constexpr unsigned WM_COPY = 0x0301;
 inline constexpr unsigned WM_PASTE = 0x0302;
 inline constexpr unsigned WM_CLEAR = 0x0303;
 inline constexpr unsigned WM_UNDO = 0x0304;
-inline constexpr unsigned WM_USER = 0x0400;
 
 // The class library's control messages.
 inline constexpr unsigned CM_BASE = 0xB000;
-inline constexpr unsigned CM_ACTIVATE = CM_BASE + 0;
-inline constexpr unsigned CM_DEACTIVATE = CM_BASE + 1;
 inline constexpr unsigned CM_ENABLEDCHANGED = CM_BASE + 11;
 inline constexpr unsigned CM_COLORCHANGED = CM_BASE + 12;
 inline constexpr unsigned CM_FONTCHANGED = CM_BASE + 14;
-inline constexpr unsigned CM_CURSORCHANGED = CM_BASE + 15;
-inline constexpr unsigned CM_PARENTFONTCHANGED = CM_BASE + 17;
-inline constexpr unsigned CM_PARENTCOLORCHANGED = CM_BASE + 18;
 inline constexpr unsigned CM_MOUSEENTER = CM_BASE + 19;
 inline constexpr unsigned CM_MOUSELEAVE = CM_BASE + 20;
 inline constexpr unsigned CM_VISIBLECHANGED = CM_BASE + 22;
 inline constexpr unsigned CM_WANTSPECIALKEY = CM_BASE + 30;
-inline constexpr unsigned CM_ENTER = CM_BASE + 33;
-inline constexpr unsigned CM_EXIT = CM_BASE + 34;
 
 // WM_SIZE size types (wParam).
 inline constexpr uintptr_t SIZE_RESTORED = 0;
@@ -113,29 +81,19 @@ inline constexpr int SB_PAGERIGHT = 3;
 inline constexpr int SB_THUMBPOSITION = 4;
 inline constexpr int SB_THUMBTRACK = 5;
 inline constexpr int SB_TOP = 6;
-inline constexpr int SB_LEFT = 6;
 inline constexpr int SB_BOTTOM = 7;
-inline constexpr int SB_RIGHT = 7;
 inline constexpr int SB_ENDSCROLL = 8;
 
 // Scroll bar identifiers.
 inline constexpr int SB_HORZ = 0;
 inline constexpr int SB_VERT = 1;
-inline constexpr int SB_CTL = 2;
 inline constexpr int SB_BOTH = 3;
 
 // WM_GETDLGCODE results.
 inline constexpr intptr_t DLGC_WANTARROWS = 0x0001;
 inline constexpr intptr_t DLGC_WANTTAB = 0x0002;
 inline constexpr intptr_t DLGC_WANTALLKEYS = 0x0004;
-inline constexpr intptr_t DLGC_WANTMESSAGE = 0x0004;
-inline constexpr intptr_t DLGC_HASSETSEL = 0x0008;
-inline constexpr intptr_t DLGC_DEFPUSHBUTTON = 0x0010;
-inline constexpr intptr_t DLGC_UNDEFPUSHBUTTON = 0x0020;
-inline constexpr intptr_t DLGC_RADIOBUTTON = 0x0040;
 inline constexpr intptr_t DLGC_WANTCHARS = 0x0080;
-inline constexpr intptr_t DLGC_STATIC = 0x0100;
-inline constexpr intptr_t DLGC_BUTTON = 0x2000;
 
 // Mouse key state (wParam of mouse messages).
 inline constexpr uintptr_t MK_LBUTTON = 0x0001;
@@ -145,16 +103,13 @@ inline constexpr uintptr_t MK_CONTROL = 0x0008;
 inline constexpr uintptr_t MK_MBUTTON = 0x0010;
 
 // WM_IME_COMPOSITION flags (lParam).
-inline constexpr intptr_t GCS_COMPREADSTR = 0x0001;
 inline constexpr intptr_t GCS_COMPSTR = 0x0008;
 inline constexpr intptr_t GCS_CURSORPOS = 0x0080;
-inline constexpr intptr_t GCS_RESULTREADSTR = 0x0200;
 inline constexpr intptr_t GCS_RESULTSTR = 0x0800;
 
 // Virtual key codes.
 inline constexpr int VK_LBUTTON = 0x01;
 inline constexpr int VK_RBUTTON = 0x02;
-inline constexpr int VK_CANCEL = 0x03;
 inline constexpr int VK_MBUTTON = 0x04;
 inline constexpr int VK_BACK = 0x08;
 inline constexpr int VK_TAB = 0x09;
@@ -191,7 +146,6 @@ inline constexpr int VK_LWIN = 0x5B;
 inline constexpr int VK_RWIN = 0x5C;
 inline constexpr int VK_APPS = 0x5D;
 inline constexpr int VK_NUMPAD0 = 0x60;
-inline constexpr int VK_NUMPAD9 = 0x69;
 inline constexpr int VK_MULTIPLY = 0x6A;
 inline constexpr int VK_ADD = 0x6B;
 inline constexpr int VK_SEPARATOR = 0x6C;
@@ -199,17 +153,7 @@ inline constexpr int VK_SUBTRACT = 0x6D;
 inline constexpr int VK_DECIMAL = 0x6E;
 inline constexpr int VK_DIVIDE = 0x6F;
 inline constexpr int VK_F1 = 0x70;
-inline constexpr int VK_F2 = 0x71;
-inline constexpr int VK_F3 = 0x72;
-inline constexpr int VK_F4 = 0x73;
-inline constexpr int VK_F5 = 0x74;
-inline constexpr int VK_F6 = 0x75;
-inline constexpr int VK_F7 = 0x76;
-inline constexpr int VK_F8 = 0x77;
-inline constexpr int VK_F9 = 0x78;
 inline constexpr int VK_F10 = 0x79;
-inline constexpr int VK_F11 = 0x7A;
-inline constexpr int VK_F12 = 0x7B;
 inline constexpr int VK_NUMLOCK = 0x90;
 inline constexpr int VK_SCROLL = 0x91;
 inline constexpr int VK_LSHIFT = 0xA0;
@@ -230,7 +174,6 @@ inline constexpr int VK_OEM_5 = 0xDC;       // \ | (and the yen key)
 inline constexpr int VK_OEM_6 = 0xDD;       // ] }
 inline constexpr int VK_OEM_7 = 0xDE;       // ' "
 inline constexpr int VK_OEM_8 = 0xDF;       // any other character key
-inline constexpr int VK_OEM_102 = 0xE2;
 inline constexpr int VK_PROCESSKEY = 0xE5;
 
 // Message-cracking records: views over a TMessage, as the library's TWM*
@@ -254,8 +197,6 @@ struct TWMScroll {
       : Message(m), Msg(m.Msg), ScrollCode(static_cast<int16_t>(LOWORD(m.WParam))),
         Pos(static_cast<int16_t>(HIWORD(m.WParam))), ScrollBar(m.LParam), Result(m.Result) {}
 };
-using TWMHScroll = TWMScroll;
-using TWMVScroll = TWMScroll;
 
 struct TWMSize {
   TMessage& Message;
@@ -296,9 +237,6 @@ struct TWMKey {
   explicit TWMKey(TMessage& m)
       : Message(m), Msg(m.Msg), CharCode(static_cast<uint16_t>(m.WParam)), KeyData(m.LParam), Result(m.Result) {}
 };
-using TWMKeyDown = TWMKey;
-using TWMKeyUp = TWMKey;
-using TWMChar = TWMKey;
 
 // Mouse messages: wParam MK_* keys, lParam the client point (signed 16-bit x, y).
 struct TWMMouse {
@@ -312,15 +250,4 @@ struct TWMMouse {
       : Message(m), Msg(m.Msg), Keys(m.WParam), XPos(static_cast<int16_t>(LOWORD(static_cast<uintptr_t>(m.LParam)))),
         YPos(static_cast<int16_t>(HIWORD(static_cast<uintptr_t>(m.LParam)))), Result(m.Result) {}
 };
-using TWMMouseMove = TWMMouse;
-using TWMLButtonDown = TWMMouse;
-using TWMLButtonUp = TWMMouse;
-using TWMLButtonDblClk = TWMMouse;
 
-using TWMNCPaint = TWMNoParams;
-using TWMGetDlgCode = TWMNoParams;
-using TWMCut = TWMNoParams;
-using TWMCopy = TWMNoParams;
-using TWMPaste = TWMNoParams;
-using TWMClear = TWMNoParams;
-using TWMUndo = TWMNoParams;

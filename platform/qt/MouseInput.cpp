@@ -11,7 +11,7 @@
 #include <QWheelEvent>
 #include <cmath>
 
-#include "platform/qt/ControlImpl.h"
+#include "platform/qt/internal/ControlInput.h"
 #include "platform/qt/KeyState.h"
 
 namespace {
@@ -135,7 +135,7 @@ bool MouseDefaultHandler(TControl* c, TMessage& Message) {
 // Translation of the widget's events.
 
 bool TranslateMouseEvent(TWinControl* control, QEvent* event) {
-  TWinControl::Impl& d = *control->GetImpl();
+  TControlInput& in = InputOf(control);
   switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
@@ -159,9 +159,9 @@ bool TranslateMouseEvent(TWinControl* control, QEvent* event) {
       // Client coordinates: the widget's, less the frame. Outside the
       // client they run negative or past its size.
       QPointF pos = me->position();
-      int x = static_cast<int>(std::floor(pos.x())) - d.Client.left();
-      int y = static_cast<int>(std::floor(pos.y())) - d.Client.top();
-      control->Perform(msg, KeysOf(me->buttons(), me->modifiers()), MakeMousePos(x, y));
+      int x = static_cast<int>(std::floor(pos.x())) - in.ClientArea().left();
+      int y = static_cast<int>(std::floor(pos.y())) - in.ClientArea().top();
+      in.Send(msg, KeysOf(me->buttons(), me->modifiers()), MakeMousePos(x, y));
       return true;
     }
     case QEvent::Wheel: {
@@ -174,16 +174,16 @@ bool TranslateMouseEvent(TWinControl* control, QEvent* event) {
       const uintptr_t keys = KeysOf(we->buttons(), we->modifiers());
       const uintptr_t wParam =
           MAKEWPARAM(static_cast<uint16_t>(keys), static_cast<uint16_t>(ClampToInt16(delta)));
-      const intptr_t handled = control->Perform(
+      const intptr_t handled = in.Send(
           WM_MOUSEWHEEL, wParam,
           MakeMousePos(static_cast<int>(std::floor(g.x())), static_cast<int>(std::floor(g.y()))));
       return handled != 0;
     }
     case QEvent::Enter:
-      control->Perform(CM_MOUSEENTER, 0, 0);
+      in.Send(CM_MOUSEENTER, 0, 0);
       return false;
     case QEvent::Leave:
-      control->Perform(CM_MOUSELEAVE, 0, 0);
+      in.Send(CM_MOUSELEAVE, 0, 0);
       return false;
     case QEvent::ContextMenu: {
       QMenu* menu = control->GetPopupMenu();
@@ -239,7 +239,7 @@ void TMouseRepeater::Start(TWinControl* control, int intervalMs, std::function<b
   ++FImpl->Starts;
   if (!control || !step) return;
   FImpl->Control = control;
-  FImpl->Widget = control->GetWidget();
+  FImpl->Widget = InputOf(control).TargetWidget();
   FImpl->Step = std::move(step);
   FImpl->Timer.start(intervalMs < 1 ? 1 : intervalMs);
 }

@@ -6,8 +6,8 @@
 #include <QWheelEvent>
 #include <algorithm>
 
-#include "platform/qt/ControlImpl.h"
-#include "platform/qt/QtBridge.h"
+#include "platform/qt/internal/ControlImpl.h"
+#include "platform/qt/internal/QtBridge.h"
 
 namespace {
 bool ValidBar(int bar) { return bar == SB_HORZ || bar == SB_VERT; }
@@ -198,24 +198,6 @@ int SetScrollPos(HWND wnd, int bar, int pos, bool redraw) {
   info.nPos = pos;
   SetScrollInfo(wnd, bar, &info, redraw);
   return old;
-}
-
-bool GetScrollRange(HWND wnd, int bar, int* minPos, int* maxPos) {
-  if (!wnd || !ValidBar(bar)) return false;
-  const auto& b = wnd->GetImpl()->Bars[bar];
-  if (minPos) *minPos = b.Min;
-  if (maxPos) *maxPos = b.Max;
-  return true;
-}
-
-bool SetScrollRange(HWND wnd, int bar, int minPos, int maxPos, bool redraw) {
-  if (!wnd || !ValidBar(bar)) return false;
-  TScrollInfo info;
-  info.fMask = SIF_RANGE;
-  info.nMin = minPos;
-  info.nMax = maxPos;
-  SetScrollInfo(wnd, bar, &info, redraw);
-  return true;
 }
 
 bool ShowScrollBar(HWND wnd, int bar, bool show) {

@@ -25,7 +25,6 @@ struct TScrollInfo {
   int nPos = 0;
   int nTrackPos = 0;
 };
-using SCROLLINFO = TScrollInfo;
 
 inline constexpr unsigned SIF_RANGE = 0x0001;
 inline constexpr unsigned SIF_PAGE = 0x0002;
@@ -35,8 +34,6 @@ inline constexpr unsigned SIF_TRACKPOS = 0x0010;
 inline constexpr unsigned SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
 
 inline constexpr unsigned ESB_ENABLE_BOTH = 0x0000;
-inline constexpr unsigned ESB_DISABLE_LTUP = 0x0001;
-inline constexpr unsigned ESB_DISABLE_RTDN = 0x0002;
 inline constexpr unsigned ESB_DISABLE_BOTH = 0x0003;
 
 // Win32 rules: the page is held within 0..(nMax - nMin + 1); the position
@@ -55,8 +52,6 @@ bool GetScrollInfo(HWND wnd, int bar, TScrollInfo* info);
 inline bool GetScrollInfo(HWND wnd, int bar, TScrollInfo& info) { return GetScrollInfo(wnd, bar, &info); }
 int GetScrollPos(HWND wnd, int bar);
 int SetScrollPos(HWND wnd, int bar, int pos, bool redraw);  // returns the previous position
-bool GetScrollRange(HWND wnd, int bar, int* minPos, int* maxPos);
-bool SetScrollRange(HWND wnd, int bar, int minPos, int maxPos, bool redraw);
 bool ShowScrollBar(HWND wnd, int bar, bool show);  // bar SB_HORZ, SB_VERT or SB_BOTH
 bool EnableScrollBar(HWND wnd, unsigned bar, unsigned arrows);
 bool IsScrollBarVisible(HWND wnd, int bar);

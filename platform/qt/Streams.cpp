@@ -26,22 +26,6 @@ int64_t TStream::GetSize() {
   return size;
 }
 
-int64_t TStream::CopyFrom(TStream* source, int64_t count) {
-  if (count == 0) {
-    source->SetPosition(0);
-    count = source->GetSize();
-  }
-  int64_t done = 0;
-  std::string buf(static_cast<size_t>(std::min<int64_t>(count, 0xF000)), '\0');
-  while (done < count) {
-    int n = static_cast<int>(std::min<int64_t>(count - done, static_cast<int64_t>(buf.size())));
-    source->ReadBuffer(buf.data(), n);
-    WriteBuffer(buf.data(), n);
-    done += n;
-  }
-  return done;
-}
-
 // ---------------------------------------------------------------------------
 
 int THandleStream::Read(void* buffer, int count) {
@@ -183,8 +167,8 @@ void TReplacingFileStream::Commit() {
 }
 
 // ---------------------------------------------------------------------------
-// Memory and string streams share one shape: a byte string and a position
-// that may lie past its end (a write there fills the gap with zeros).
+// A string stream is a byte string and a position that may lie past its
+// end (a write there fills the gap with zeros).
 
 namespace {
 template <typename Bytes>
@@ -216,44 +200,6 @@ int64_t SeekIn(const Bytes& data, int64_t& pos, int64_t offset, int origin) {
 }
 }  // namespace
 
-int TMemoryStream::Read(void* buffer, int count) { return ReadFrom(FData, FPosition, buffer, count); }
-int TMemoryStream::Write(const void* buffer, int count) { return WriteTo(FData, FPosition, buffer, count); }
-int64_t TMemoryStream::Seek(int64_t offset, int origin) { return SeekIn(FData, FPosition, offset, origin); }
-
-void TMemoryStream::SetSize(int64_t newSize) {
-  if (newSize < 0) newSize = 0;
-  FData.resize(static_cast<size_t>(newSize), '\0');
-  if (FPosition > newSize) FPosition = newSize;
-}
-
-void TMemoryStream::Clear() {
-  FData.clear();
-  FData.shrink_to_fit();
-  FPosition = 0;
-}
-
-void TMemoryStream::LoadFromStream(TStream* stream) {
-  stream->SetPosition(0);
-  int64_t size = stream->GetSize();
-  SetSize(size);
-  if (size > 0) stream->ReadBuffer(FData.data(), static_cast<int>(size));
-  FPosition = 0;
-}
-
-void TMemoryStream::LoadFromFile(const AnsiString& fileName) {
-  TFileStream f(fileName, fmOpenRead | fmShareDenyWrite);
-  LoadFromStream(&f);
-}
-
-void TMemoryStream::SaveToStream(TStream* stream) {
-  if (!FData.empty()) stream->WriteBuffer(FData.data(), static_cast<int>(FData.size()));
-}
-
-void TMemoryStream::SaveToFile(const AnsiString& fileName) {
-  TFileStream f(fileName, fmCreate);
-  SaveToStream(&f);
-}
-
 int TStringStream::Read(void* buffer, int count) { return ReadFrom(FData, FPosition, buffer, count); }
 int TStringStream::Write(const void* buffer, int count) { return WriteTo(FData, FPosition, buffer, count); }
 int64_t TStringStream::Seek(int64_t offset, int origin) { return SeekIn(FData, FPosition, offset, origin); }
@@ -263,14 +209,3 @@ void TStringStream::SetSize(int64_t newSize) {
   FData.resize(static_cast<size_t>(newSize), '\0');
   if (FPosition > newSize) FPosition = newSize;
 }
-
-AnsiString TStringStream::ReadString(int count) {
-  AnsiString out;
-  if (count <= 0) return out;
-  int64_t avail = std::max<int64_t>(0, static_cast<int64_t>(FData.size()) - FPosition);
-  out.resize(static_cast<size_t>(std::min<int64_t>(count, avail)));
-  ReadFrom(FData, FPosition, out.data(), static_cast<int>(out.size()));
-  return out;
-}
-
-void TStringStream::WriteString(const AnsiString& s) { Write(s.data(), static_cast<int>(s.size())); }

@@ -2,29 +2,6 @@
 #include <algorithm>
 
 #include "platform/qt/Classes.h"
-#include "platform/text/Cp932.h"
-
-namespace {
-// Compares ASCII letters without case; bytes of double-byte characters
-// (whose trail byte may be a letter) compare exactly.
-bool SameTextCp932(const AnsiString& a, const AnsiString& b) {
-  if (a.size() != b.size()) return false;
-  size_t i = 0;
-  while (i < a.size()) {
-    int len = cp932::CharLength(a, i);
-    if (len == 2) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-    } else {
-      unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-      if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-      if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-      if (x != y) return false;
-    }
-    i += static_cast<size_t>(len);
-  }
-  return true;
-}
-}  // namespace
 
 void TStrings::Put(int index, const AnsiString& s) {
   TObject* obj = GetObject(index);
@@ -43,27 +20,6 @@ int TStrings::Add(const AnsiString& s) {
   int i = GetCount();
   Insert(i, s);
   return i;
-}
-
-int TStrings::AddObject(const AnsiString& s, TObject* obj) {
-  int i = GetCount();
-  InsertObject(i, s, obj);
-  return i;
-}
-
-int TStrings::IndexOf(const AnsiString& s) const {
-  int n = GetCount();
-  for (int i = 0; i < n; ++i) {
-    if (FCaseSensitive ? Get(i) == s : SameTextCp932(Get(i), s)) return i;
-  }
-  return -1;
-}
-
-int TStrings::IndexOfObject(TObject* obj) const {
-  int n = GetCount();
-  for (int i = 0; i < n; ++i)
-    if (GetObject(i) == obj) return i;
-  return -1;
 }
 
 AnsiString TStrings::GetText() const {
@@ -111,38 +67,8 @@ void TStrings::AddStrings(TStrings* strings) {
   BeginUpdate();
   int n = strings->GetCount();
   SetCapacity(GetCount() + n);
-  for (int i = 0; i < n; ++i) AddObject(strings->Get(i), strings->GetObject(i));
+  for (int i = 0; i < n; ++i) InsertObject(GetCount(), strings->Get(i), strings->GetObject(i));
   EndUpdate();
-}
-
-void TStrings::Move(int curIndex, int newIndex) {
-  if (curIndex == newIndex) return;
-  BeginUpdate();
-  AnsiString s = Get(curIndex);
-  TObject* obj = GetObject(curIndex);
-  Delete(curIndex);
-  InsertObject(newIndex, s, obj);
-  EndUpdate();
-}
-
-void TStrings::Exchange(int index1, int index2) {
-  BeginUpdate();
-  AnsiString s1 = Get(index1), s2 = Get(index2);
-  TObject* o1 = GetObject(index1);
-  TObject* o2 = GetObject(index2);
-  Put(index1, s2);
-  PutObject(index1, o2);
-  Put(index2, s1);
-  PutObject(index2, o1);
-  EndUpdate();
-}
-
-bool TStrings::Equals(TStrings* strings) const {
-  int n = GetCount();
-  if (n != strings->GetCount()) return false;
-  for (int i = 0; i < n; ++i)
-    if (Get(i) != strings->Get(i)) return false;
-  return true;
 }
 
 void TStrings::BeginUpdate() {
@@ -180,7 +106,6 @@ void TStrings::SaveToFile(const AnsiString& fileName) const {
 
 TStringList::~TStringList() {
   OnChange = nullptr;
-  OnChanging = nullptr;
 }
 
 void TStringList::CheckIndex(int index) const {
@@ -194,7 +119,6 @@ const AnsiString& TStringList::Get(int index) const {
 
 void TStringList::Put(int index, const AnsiString& s) {
   CheckIndex(index);
-  Changing();
   FItems[static_cast<size_t>(index)].s = s;
   Changed();
 }
@@ -206,21 +130,18 @@ TObject* TStringList::GetObject(int index) const {
 
 void TStringList::PutObject(int index, TObject* obj) {
   CheckIndex(index);
-  Changing();
   FItems[static_cast<size_t>(index)].obj = obj;
   Changed();
 }
 
 void TStringList::Clear() {
   if (FItems.empty()) return;
-  Changing();
   FItems.clear();
   Changed();
 }
 
 void TStringList::Delete(int index) {
   CheckIndex(index);
-  Changing();
   FItems.erase(FItems.begin() + index);
   Changed();
 }
@@ -229,16 +150,7 @@ void TStringList::Insert(int index, const AnsiString& s) { InsertObject(index, s
 
 void TStringList::InsertObject(int index, const AnsiString& s, TObject* obj) {
   if (index < 0 || index > GetCount()) throw EStringListError(Format(LibMsg::ListIndexError, index));
-  Changing();
   FItems.insert(FItems.begin() + index, Item{s, obj});
-  Changed();
-}
-
-void TStringList::Exchange(int index1, int index2) {
-  CheckIndex(index1);
-  CheckIndex(index2);
-  Changing();
-  std::swap(FItems[static_cast<size_t>(index1)], FItems[static_cast<size_t>(index2)]);
   Changed();
 }
 
@@ -260,12 +172,7 @@ void TStringList::SetText(const AnsiString& text) {
 }
 
 void TStringList::SetUpdateState(bool updating) {
-  if (updating) Changing();
-  else Changed();
-}
-
-void TStringList::Changing() {
-  if (UpdateCount() == 0 && OnChanging) OnChanging(this);
+  if (!updating) Changed();
 }
 
 void TStringList::Changed() {

@@ -176,6 +176,38 @@ TEST(MessageBoxes, GuardedCommandShowsTheErrorAndGoesOn) {
   EXPECT_TRUE(after);
 }
 
+TEST(MessageBoxes, ACommandAndAPaneEventShowTheSameTextForTheSameError) {
+  TestApp();
+  InitControls();
+  BoxRecorder boxes;
+  Application->OnException = ShowPaneException;
+  TForm pane(nullptr);
+  struct Case {
+    const char* what;
+    std::function<void()> raise;
+    const char* text;
+  } cases[] = {
+      {"library error", [] { throw EReadError("ストリームの読み込みエラー"); }, "ストリームの読み込みエラー"},
+      {"memory", [] { throw std::bad_alloc(); }, "メモリが不足しています"},
+      {"other", [] { throw std::runtime_error("plain"); }, "plain"},
+  };
+  for (const Case& c : cases) {
+    boxes.Boxes.clear();
+    RunGuarded(nullptr, c.raise);
+    // An event of a pane: its error reaches the application's handler.
+    try {
+      c.raise();
+    } catch (...) {
+      Application->HandleException(&pane);
+    }
+    ASSERT_EQ(boxes.Boxes.size(), 2u) << c.what;
+    EXPECT_EQ(boxes.Boxes[0].Text, c.text) << c.what;
+    EXPECT_EQ(boxes.Boxes[1].Text, c.text) << c.what;
+    EXPECT_EQ(boxes.Boxes[1].Type, mtError) << c.what;
+  }
+  Application->OnException = nullptr;
+}
+
 TEST(HourGlass, TheCursorComesBackOnEveryExitErrorsIncluded) {
   TestApp();
   BoxRecorder boxes;

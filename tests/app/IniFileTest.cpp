@@ -81,7 +81,7 @@ TEST(IniFileWrite, NewFileGetsTheKeysInTheOrderWritten) {
   TIniFile ini(path);
   ini.WriteBool("Setting", "Furi1", true);
   ini.WriteBool("Setting", "Furi2", false);
-  ini.WriteInteger("Setting", "Count", -12);
+  ini.WriteString("Setting", "Count", "-12");
   ini.WriteString("Setting", "Name", "abc");
   EXPECT_EQ(ReadAll(path), "[Setting]\nFuri1=1\nFuri2=0\nCount=-12\nName=abc\n");
   EXPECT_EQ(TIniFile(path).ReadInteger("Setting", "Count", 0), -12);

@@ -159,8 +159,11 @@ TEST_F(CanvasTest, LinesFollowTheGdiRulesAndNotModeErasesItself) {
 
 TEST_F(CanvasTest, FloodFillBySurfaceAndByBorder) {
   c->Pen->SetColor(clMaroon);
-  c->Brush->SetStyle(bsClear);
-  c->Rectangle(10, 10, 20, 20);  // maroon frame, white inside
+  c->MoveTo(10, 10);  // a maroon frame round (10, 10)-(19, 19), white inside
+  c->LineTo(19, 10);
+  c->LineTo(19, 19);
+  c->LineTo(10, 19);
+  c->LineTo(10, 10);
   c->Brush->SetColor(clBlue);
   c->FloodFill(15, 15, clMaroon, fsBorder);  // inside up to the frame
   EXPECT_EQ(c->Pixels(15, 15), clBlue);

@@ -14,7 +14,7 @@
 #include "TestApp.h"
 #include "platform/qt/Caret.h"
 #include "platform/qt/Imm.h"
-#include "platform/qt/KeyInput.h"
+#include "platform/qt/internal/KeyInput.h"
 #include "platform/qt/KeyState.h"
 #include "tests/common/Cp932Text.h"
 

@@ -22,7 +22,6 @@ inline TColor FromQRgb(QRgb q) { return RGB(qRed(q), qGreen(q), qBlue(q)); }
 inline QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top); }
 inline TRect FromQRect(const QRect& r) { return TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()); }
 inline QString ToQString(const AnsiString& utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
-inline AnsiString FromQString(const QString& s) { return s.toUtf8().toStdString(); }
 
 // The Qt font that draws a TFont, with its pixel (em) size.
 QFont ToQFont(const TFont& font, int* pixelSize = nullptr);

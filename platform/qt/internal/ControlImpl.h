@@ -10,17 +10,7 @@
 
 #include "platform/qt/Controls.h"
 #include "platform/qt/ScrollBars.h"
-
-// The widget of a TWinControl: every event goes through the control's
-// TranslateEvent first.
-class TControlWidget : public QWidget {
- public:
-  TControlWidget(TWinControl* owner, QWidget* parent) : QWidget(parent), Owner(owner) {}
-  TWinControl* Owner;  // null once the control is being destroyed
-
- protected:
-  bool event(QEvent* e) override;
-};
+#include "platform/qt/internal/ControlInput.h"
 
 // One of a control's two window scroll bars.
 class TScrollBarWidget : public QScrollBar {
@@ -35,9 +25,16 @@ class TScrollBarWidget : public QScrollBar {
   void wheelEvent(QWheelEvent* e) override;
 };
 
-struct TWinControl::Impl {
+struct TWinControl::Impl final : TControlInput {
   explicit Impl(TWinControl* self) : Self(self) {}
   TWinControl* Self;
+
+  intptr_t Send(unsigned msg, uintptr_t wParam, intptr_t lParam) override;
+  QWidget* TargetWidget() const override { return Widget.data(); }
+  QRect ClientArea() const override { return Client; }
+  void RefreshClient(const QRect& clientRect) override { UpdateClient(clientRect); }
+  void CaretMoved() override;
+  void EndComposition(bool commit) override;
   QPointer<TControlWidget> Widget;
 
   // Client area in widget coordinates (frame and visible bars excluded).
@@ -70,6 +67,12 @@ struct TWinControl::Impl {
     bool UserAction = false;  // a mouse action on the bar is in progress
   } Bars[2];  // [SB_HORZ], [SB_VERT]
 
+  // The widget's own events (size, place, showing, focus, painting).
+  bool WindowEvent(QEvent* event);
+  void Resized(const QSize& size);
+  void PaintWidget();
+  void PaintFrame(QPainter& p);
+
   // Screen refresh of a client rectangle.
   void UpdateClient(const QRect& clientRect);
   void UpdateClient() { UpdateClient(QRect(0, 0, Client.width(), Client.height())); }
@@ -79,12 +82,6 @@ struct TWinControl::Impl {
 // brings a bar widget in line with its Win32 state.
 TScrollBarWidget* EnsureScrollBar(TWinControl* control, int bar);
 void SyncScrollBarWidget(TWinControl::Impl& impl, int bar);
-
-// The caret's part in painting a control and in its destruction.
-void PaintCaretOverlay(TWinControl* control, QPainter& painter, const QPoint& clientOrigin);
-void CaretOwnerDestroyed(TWinControl* control);
-// ScrollWindow moves a caret that lies in the scrolled area along with it.
-void CaretScrolled(TWinControl* control, const QRect& area, int dx, int dy);
 
 // Lays out a control's client and bars again (after a bar is shown or hidden).
 struct TScrollBarsAccess {

@@ -1,0 +1,72 @@
+// Private to platform/qt: what a widget event needs of a windowed control.
+//
+// The input translators (KeyInput.cpp, MouseInput.cpp, Caret.cpp, Imm.cpp)
+// reach a control only through this interface, and one another only through
+// its two notices (CaretMoved, EndComposition), which the control routes.
+// The control implements it (Controls.cpp) and is the one place that calls
+// the translators' hooks declared below.
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+#include <cstdint>
+
+#include "platform/qt/Controls.h"
+
+class QPainter;
+class QPoint;
+
+class TControlInput {
+ public:
+  TControlInput() = default;
+  TControlInput(const TControlInput&) = delete;
+  TControlInput& operator=(const TControlInput&) = delete;
+
+  // A message through the control's WindowProc; its Result.
+  virtual intptr_t Send(unsigned msg, uintptr_t wParam, intptr_t lParam) = 0;
+  // The control's widget; null once the control is being destroyed.
+  virtual QWidget* TargetWidget() const = 0;
+  // The client area in widget coordinates.
+  virtual QRect ClientArea() const = 0;
+  // Shows a client rectangle again on the screen (the pixels are unchanged).
+  virtual void RefreshClient(const QRect& clientRect) = 0;
+
+  // The caret moved: the input method places its windows by it.
+  virtual void CaretMoved() = 0;
+  // Ends a composition under way, committing it or dropping it.
+  virtual void EndComposition(bool commit) = 0;
+
+ protected:
+  ~TControlInput() = default;
+};
+
+// The widget of a TWinControl: every event goes through the control's
+// TranslateEvent first.
+class TControlWidget : public QWidget {
+ public:
+  TControlWidget(TWinControl* owner, QWidget* parent) : QWidget(parent), Owner(owner) {}
+  TWinControl* Owner;  // null once the control is being destroyed
+
+ protected:
+  bool event(QEvent* e) override;
+};
+
+inline TControlInput& InputOf(TWinControl* control) { return control->Input(); }
+
+// True while the widget belongs to a control that still exists (a message
+// handler may have destroyed it).
+inline bool HasLiveControl(QWidget* widget) {
+  auto* w = dynamic_cast<TControlWidget*>(widget);
+  return w && w->Owner;
+}
+
+// ---------------------------------------------------------------------------
+// The caret's hooks, called by the control and its scroll bars.
+
+// Draws the caret over the control's image (client coordinates start at
+// clientOrigin in the painter).
+void PaintCaretOverlay(TWinControl* control, QPainter& painter, const QPoint& clientOrigin);
+// The control is being destroyed: a caret it owns goes with it.
+void CaretOwnerDestroyed(TWinControl* control);
+// ScrollWindow moves a caret that lies in the scrolled area along with it.
+void CaretScrolled(TWinControl* control, const QRect& area, int dx, int dy);
