@@ -4,7 +4,8 @@
 #include <QMouseEvent>
 
 #include "platform/qt/Imm.h"
-#include "platform/qt/KeyInput.h"
+#include "platform/qt/internal/ControlInput.h"
+#include "platform/qt/internal/KeyInput.h"
 #include "tests/common/XcbChild.h"
 #include "tests/editor/DisplayFixture.h"
 
@@ -21,9 +22,9 @@ class RealServerInput : public DisplayTest {
 
   // The widget point of the middle of a cell, as the pointer gives it.
   QPointF CellPoint(int col, int row) const {
-    const TPoint screen = edit->ClientToScreen(TPoint(edit->FTextLeft + col * edit->FCharStep + 1,
-                                                      edit->FTextTop + row * edit->FRowHeight + edit->FRowHeight / 2));
-    return QPointF(edit->GetWidget()->mapFromGlobal(QPoint(screen.x, screen.y)));
+    const QPoint origin = edit->Input().ClientArea().topLeft();
+    return QPointF(origin.x() + edit->FTextLeft + col * edit->FCharStep + 1,
+                   origin.y() + edit->FTextTop + row * edit->FRowHeight + edit->FRowHeight / 2);
   }
   void Mouse(QEvent::Type type, const QPointF& at) {
     QWidget* w = edit->GetWidget();
