@@ -54,12 +54,9 @@ void TForm1::FileOpen1Execute(QObject*) {
       ShowMessage(this, FileNameToQt(name) + QString::fromUtf8("は存在しません"));
     } else {
       // The file is read once: a failure leaves both panes as they were, and
-      // the edit pane takes the rows the reference pane read.
+      // the edit pane takes the rows the reference pane read, sharing them.
       AFEdit1->LoadFromFile(name, TConvMode());
-      TStringStream text;
-      AFEdit1->SaveToStream(&text, TConvMode());
-      text.SetPosition(0);
-      AFEdit2->LoadFromStream(&text, TConvMode());
+      AFEdit2->LoadFromEdit(AFEdit1);
       // Named only once both panes hold the file.
       InputFileName = name;
       ShowInputOutputCaption();

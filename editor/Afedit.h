@@ -253,6 +253,10 @@ class TCustomAFEdit : public TCustomControl {
   // --- Files (AfeditFiles.cpp) --------------------------------------------
   void LoadFromStream(TStream* stream, TConvMode mode);
   void LoadFromFile(AnsiString name, TConvMode mode);
+  // Takes the text another control loaded in plain form (the empty mode):
+  // the state LoadFromStream of that text leaves, the row texts shared with
+  // the other control instead of read again.
+  void LoadFromEdit(TCustomAFEdit* source);
   void SaveToStream(TStream* stream, TConvMode mode);
   void SaveToFile(AnsiString name, TConvMode mode);
   // Where the last text load met a NUL and stopped: the number of bytes read
@@ -529,6 +533,9 @@ class TCustomAFEdit : public TCustomControl {
   // The rows of a text or a raw stream, for LoadFromStream (AfeditFiles.cpp).
   void LoadTextRows(TStream* stream, TConvMode mode);
   void LoadRawRows(TStream* stream);
+  // The end of every load: the row after the last CR, the refolding, an
+  // empty undo history, the caret at the start and the display.
+  void LoadFinished(TConvMode mode);
   // After a replay: at least one row, and the caret on an existing row
   // (unless aoFreeCaret).
   void AfterReplay();

@@ -41,6 +41,8 @@ class TextLineReader {
       const size_t scanEnd = FPos + Min(static_cast<int>(room), static_cast<int>(FLen - FPos));
       size_t i = FPos;
       while (i < scanEnd && FBuf[i] != '\r' && FBuf[i] != '\n' && FBuf[i] != '\0') ++i;
+      // A row is kept as read: one buffer of its exact size, the CR included.
+      if (i < scanEnd) line.reserve(line.size() + (i - FPos) + 1);
       line.append(FBuf.data() + FPos, i - FPos);
       FPos = i;
       if (i < scanEnd) {
@@ -174,6 +176,10 @@ void TCustomAFEdit::LoadFromStream(TStream* stream, TConvMode mode) {
   delete std::exchange(FLinesAttr, freshAttrs.release());
   FMaxRowLen = loadedMaxRowLen;
 
+  LoadFinished(mode);
+}
+
+void TCustomAFEdit::LoadFinished(TConvMode mode) {
   // 4. The text ends with a row after its last CR.
   if (FLines->Count() == 0 || isCrLine(FLines->Count() - 1)) AddLine("");
 
@@ -283,6 +289,25 @@ void TCustomAFEdit::LoadFromFile(AnsiString name, TConvMode mode) {
   // Opening fails before anything of the control changes.
   TFileStream stream(name, fmOpenRead);
   LoadFromStream(&stream, mode);
+}
+
+void TCustomAFEdit::LoadFromEdit(TCustomAFEdit* source) {
+  EmptyText(false);
+  // Each row gets this control's own fresh record, as LoadTextRows gives it.
+  const TAttrListItem attr = MakeAttr(true, 0, FDefWrapPos);
+  const int rows = source->FLines->Count();
+  {
+    TStringsUpdate update(FLines);
+    FLines->SetCapacity(rows);
+    FLinesAttr->SetCapacity(rows);
+    for (int r = 0; r < rows; ++r) {
+      const AnsiString& text = source->FLines->Get(r);
+      FLines->Add(text);
+      FLinesAttr->Add(attr);
+      NoteRowWidth(text);
+    }
+  }
+  LoadFinished(TConvMode());
 }
 
 void TCustomAFEdit::SaveToStream(TStream* stream, TConvMode mode) {

@@ -1,9 +1,20 @@
 // The row, column and block attribute lists, their records and the attribute
 // file, and the point routines of the unit.
+#include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "editor/AfeditTypes.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#define SANITIZER_POISON(p, n) ASAN_POISON_MEMORY_REGION((p), (n))
+#define SANITIZER_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION((p), (n))
+#else
+#define SANITIZER_POISON(p, n) ((void)(p), (void)(n))
+#define SANITIZER_UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
 
 // ---------------------------------------------------------------------------
 // Point routines.
@@ -71,8 +82,8 @@ Item* TOwningAttrList<Item>::GetItem(int i) {
   if (Count() < i + 1) TList::SetCount(i + 1);
   auto* item = static_cast<Item*>(Get(i));
   if (!item) {
-    item = new Item();  // value-initialised: every field zero
-    Put(i, item);
+    item = NewItem(Item());  // value-initialised: every field zero
+    List()[i] = item;        // Put would notify about the empty slot
   }
   return item;
 }
@@ -85,17 +96,24 @@ Item* TOwningAttrList<Item>::PeekItem(int i) const {
 
 template <typename Item>
 int TOwningAttrList<Item>::Add(const Item& item) {
-  auto copy = std::make_unique<Item>(item);
-  int index = TList::Add(copy.get());
-  copy.release();
-  return index;
+  Item* copy = NewItem(item);
+  try {
+    return TList::Add(copy);
+  } catch (...) {
+    FreeItem(copy);
+    throw;
+  }
 }
 
 template <typename Item>
 void TOwningAttrList<Item>::Insert(int i, const Item& item) {
-  auto copy = std::make_unique<Item>(item);
-  TList::Insert(i, copy.get());
-  copy.release();
+  Item* copy = NewItem(item);
+  try {
+    TList::Insert(i, copy);
+  } catch (...) {
+    FreeItem(copy);
+    throw;
+  }
 }
 
 template <typename Item>
@@ -188,14 +206,62 @@ int TBlkAttrList::NearestChangePos(const TPoint& p) {
 }
 
 // ---------------------------------------------------------------------------
+// TAttrItemPool
+
+namespace {
+constexpr std::size_t kFirstPoolBlock = 64;
+constexpr std::size_t kLargestPoolBlock = 8192;
+}  // namespace
+
+TAttrListItem* TAttrItemPool::New(const TAttrListItem& init) {
+  Cell* cell = FFree;
+  if (cell) {
+    SANITIZER_UNPOISON(cell, sizeof(Cell));
+    FFree = cell->Next;
+  } else {
+    if (FLastUsed == FLastSize) {
+      const std::size_t size = FBlocks.empty() ? kFirstPoolBlock : std::min(FLastSize * 2, kLargestPoolBlock);
+      FBlocks.push_back(std::make_unique<Cell[]>(size));
+      FLastSize = size;
+      FLastUsed = 0;
+    }
+    cell = &FBlocks.back()[FLastUsed++];
+  }
+  return new (cell->Bytes) TAttrListItem(init);
+}
+
+void TAttrItemPool::Free(TAttrListItem* item) noexcept {
+  if (!item) return;
+  item->~TAttrListItem();
+  Cell* cell = reinterpret_cast<Cell*>(item);
+  cell->Next = FFree;
+  FFree = cell;
+  // A record read after it was freed is a fault the sanitizer should see.
+  SANITIZER_POISON(cell, sizeof(Cell));
+}
+
+void TAttrItemPool::Release() noexcept {
+  for (Cell* cell = FFree; cell;) {
+    SANITIZER_UNPOISON(cell, sizeof(Cell));
+    cell = cell->Next;
+  }
+  FFree = nullptr;
+  FBlocks.clear();
+  FLastSize = 0;
+  FLastUsed = 0;
+}
+
+// ---------------------------------------------------------------------------
 // TAttrList
 
 TAttrList::~TAttrList() { Clear(); }
 
+TAttrListItem* TAttrList::NewItem(const TAttrListItem& init) { return FPool.New(init); }
+
 void TAttrList::FreeItem(TAttrListItem* item) {
   delete item->ColAttrs;
   item->ColAttrs = nullptr;
-  delete item;
+  FPool.Free(item);
 }
 
 void TAttrList::SetCount(int n) {
@@ -206,7 +272,10 @@ void TAttrList::SetCount(int n) {
 
 void TAttrList::Delete(int i) { RemoveSlot(i); }
 
-void TAttrList::Clear() { FreeAllItems(); }
+void TAttrList::Clear() {
+  FreeAllItems();
+  FPool.Release();
+}
 
 void TAttrList::SetItem(int i, const TAttrListItem* item) { *GetItem(i) = *item; }
 

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "platform/qt/Classes.h"
 #include "platform/qt/Graphics.h"
@@ -60,7 +62,10 @@ class TColAttrList;
 // owns the list it refers to. Every copy (a caller's record, an undo record,
 // the private row clipboard, a file record) owns nothing, and any record
 // stored into a row has its ColAttrs cleared first.
-struct TAttrListItem {
+//
+// TRowAttrFields holds the fields every copy keeps; the undo records keep
+// only these.
+struct TRowAttrFields {
   TColor TextColor = 0;
   TColor BackColor = 0;
   std::int16_t Indent = 0;
@@ -68,6 +73,9 @@ struct TAttrListItem {
   std::int16_t WrapPos = 0;
   TFontStyles Style;         // bit 0 bold, 1 italic, 2 underline, 3 strike-out
   std::uint8_t Changed = 0;  // 1 = the row must be repainted
+};
+
+struct TAttrListItem : TRowAttrFields {
   TColAttrList* ColAttrs = nullptr;
 };
 
@@ -118,6 +126,7 @@ class TOwningAttrList : public TList {
   void Insert(int i, const Item& item);
 
  protected:
+  virtual Item* NewItem(const Item& init) { return new Item(init); }
   virtual void FreeItem(Item* item) { delete item; }
   // A slot removed by the base list's own Delete or SetCount still frees its
   // record.
@@ -157,6 +166,33 @@ class TBlkAttrList : public TOwningAttrList<TBlkAttrListItem> {
   TBlkAttrDeleteEvent FOnDelete;
 };
 
+// Storage of row records: blocks of records, so that a record costs its own
+// size and the records of neighbouring rows lie together. A freed record is
+// kept for reuse; the blocks go back when every record is freed (Release).
+class TAttrItemPool {
+ public:
+  TAttrItemPool() = default;
+  ~TAttrItemPool() { Release(); }
+  TAttrItemPool(const TAttrItemPool&) = delete;
+  TAttrItemPool& operator=(const TAttrItemPool&) = delete;
+
+  TAttrListItem* New(const TAttrListItem& init);
+  void Free(TAttrListItem* item) noexcept;
+  // Gives every block back; no record of the pool may be in use.
+  void Release() noexcept;
+
+ private:
+  union Cell {
+    Cell* Next;  // while the cell is free
+    unsigned char Bytes[sizeof(TAttrListItem)];
+  };
+  static_assert(alignof(Cell) >= alignof(TAttrListItem));
+  std::vector<std::unique_ptr<Cell[]>> FBlocks;
+  std::size_t FLastSize = 0;  // cells of the newest block
+  std::size_t FLastUsed = 0;  // cells of it handed out at least once
+  Cell* FFree = nullptr;
+};
+
 class TAttrList : public TOwningAttrList<TAttrListItem> {
  public:
   ~TAttrList() override;
@@ -176,7 +212,11 @@ class TAttrList : public TOwningAttrList<TAttrListItem> {
   void SaveToStream(TStream* stream);
 
  protected:
+  TAttrListItem* NewItem(const TAttrListItem& init) override;
   void FreeItem(TAttrListItem* item) override;
+
+ private:
+  TAttrItemPool FPool;
 };
 
 extern template class TOwningAttrList<TColAttrListItem>;

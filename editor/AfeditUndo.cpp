@@ -4,18 +4,12 @@
 
 namespace {
 
-// The stored copy of an undo record's attributes, without a column list.
-TAttrListItem WithoutColAttrs(TAttrListItem attr) {
-  attr.ColAttrs = nullptr;
-  return attr;
-}
-
 // Replaces row `row` with a text and a record; the row's column list goes.
 void ReplaceRow(TCustomAFEdit& edit, TStringList* lines, TAttrList* attrs, int row,
-                       const AnsiString& text, const TAttrListItem& attr) {
+                       const AnsiString& text, const TUndoAttr& attr) {
   lines->Put(row, text);
   edit.ColAttrFree(row);
-  TAttrListItem stored = WithoutColAttrs(attr);
+  TAttrListItem stored = attr;  // without a column list
   attrs->SetItem(row, &stored);
 }
 
@@ -37,7 +31,7 @@ void TCustomAFEdit::Undo() {
           // The handler's change of the text is kept in the record as well.
           if (OnLineInsert) OnLineInsert(this, r->Row, r->OldText);
           FLines->Insert(r->Row, r->OldText);
-          FLinesAttr->Insert(r->Row, WithoutColAttrs(r->OldAttr));
+          FLinesAttr->Insert(r->Row, TAttrListItem(r->OldAttr));
           BlkAttrLineEdit(r->Row, emInsert);
           break;
         }
@@ -47,7 +41,7 @@ void TCustomAFEdit::Undo() {
           break;
         case acMove: {
           AnsiString text = FLines->Get(r->Row);
-          TAttrListItem attr = WithoutColAttrs(*GetLinesAttr(r->Row));
+          const TUndoAttr attr = *GetLinesAttr(r->Row);  // without its column list
           ReplaceRow(*this, FLines, FLinesAttr, r->Row2, text, attr);
           ReplaceRow(*this, FLines, FLinesAttr, r->Row, r->OldText, r->OldAttr);
           break;
@@ -90,7 +84,7 @@ void TCustomAFEdit::Redo() {
       case acInsert:
         if (OnLineInsert) OnLineInsert(this, r->Row, r->NewText);
         FLines->Insert(r->Row, r->NewText);
-        FLinesAttr->Insert(r->Row, WithoutColAttrs(r->NewAttr));
+        FLinesAttr->Insert(r->Row, TAttrListItem(r->NewAttr));
         BlkAttrLineEdit(r->Row, emInsert);
         break;
       case acDelete:
@@ -106,7 +100,7 @@ void TCustomAFEdit::Redo() {
         break;
       case acMove: {
         AnsiString text = FLines->Get(r->Row2);
-        TAttrListItem attr = WithoutColAttrs(*GetLinesAttr(r->Row2));
+        const TUndoAttr attr = *GetLinesAttr(r->Row2);  // without its column list
         ReplaceRow(*this, FLines, FLinesAttr, r->Row, text, attr);
         break;
       }

@@ -113,9 +113,7 @@ void TUndoBuff::Push(int group, int row, int row2, const TPoint& caret, TUndoAct
   item->OldText = std::move(oldText);
   item->NewText = std::move(newText);
   item->OldAttr = oldAttr;
-  item->OldAttr.ColAttrs = nullptr;
   item->NewAttr = newAttr;
-  item->NewAttr.ColAttrs = nullptr;
   ++FPos;
   FTop = FPos;
   FLastGroup = group;

@@ -16,8 +16,17 @@ enum TUndoAction : std::uint8_t {
   acOverWrite = 4,  // no effect on replay
 };
 
-// One recorded row change. The attribute records are copies: their ColAttrs
-// owns nothing and is never used.
+// A row's attribute record as an undo record keeps it: every field but
+// ColAttrs, which a copy never owns. It reads back as a record without a
+// column list.
+struct TUndoAttr : TRowAttrFields {
+  TUndoAttr() = default;
+  TUndoAttr(const TAttrListItem& a) : TRowAttrFields(a) {}  // NOLINT: implicit, a record is stored as given
+  operator TAttrListItem() const { return TAttrListItem{{*this}}; }  // NOLINT: implicit
+};
+
+// One recorded row change. The texts share their buffers with the rows they
+// came from or went to; a record takes no copy of its own.
 struct TUndoBuffItem {
   int Group = 0;  // the control's FUndoGroup when the record was made
   int Row = 0;
@@ -26,8 +35,8 @@ struct TUndoBuffItem {
   TUndoAction Action = acInsert;
   AnsiString OldText;
   AnsiString NewText;
-  TAttrListItem OldAttr;
-  TAttrListItem NewAttr;
+  TUndoAttr OldAttr;
+  TUndoAttr NewAttr;
 };
 using PUndoBuffItem = TUndoBuffItem*;
 

@@ -155,7 +155,7 @@ AnsiString TFont::FamilyName() const {
   // The name may come as UTF-8 or as code page 932 bytes.
   AnsiString utf8 = FName;
   if (!IsValidUtf8(FName)) {
-    AnsiString converted;
+    std::string converted;
     if (cp932::ToUtf8(FName, converted)) utf8 = converted;
   }
   for (const Substitute& s : kSubstitutes)

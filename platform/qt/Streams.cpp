@@ -171,7 +171,8 @@ void TReplacingFileStream::Commit() {
 // end (a write there fills the gap with zeros).
 
 namespace {
-int ReadFrom(const std::string& data, int64_t& pos, void* buffer, int count) {
+template <typename Bytes>
+int ReadFrom(const Bytes& data, int64_t& pos, void* buffer, int count) {
   if (count <= 0 || pos >= static_cast<int64_t>(data.size())) return 0;
   int n = static_cast<int>(std::min<int64_t>(count, static_cast<int64_t>(data.size()) - pos));
   std::memcpy(buffer, data.data() + pos, static_cast<size_t>(n));
@@ -179,7 +180,8 @@ int ReadFrom(const std::string& data, int64_t& pos, void* buffer, int count) {
   return n;
 }
 
-int WriteTo(std::string& data, int64_t& pos, const void* buffer, int count) {
+template <typename Bytes>
+int WriteTo(Bytes& data, int64_t& pos, const void* buffer, int count) {
   if (count <= 0) return 0;
   size_t end = static_cast<size_t>(pos) + static_cast<size_t>(count);
   if (end > data.size()) data.resize(end, '\0');
@@ -188,7 +190,8 @@ int WriteTo(std::string& data, int64_t& pos, const void* buffer, int count) {
   return count;
 }
 
-int64_t SeekIn(const std::string& data, int64_t& pos, int64_t offset, int origin) {
+template <typename Bytes>
+int64_t SeekIn(const Bytes& data, int64_t& pos, int64_t offset, int origin) {
   int64_t base = origin == soCurrent ? pos : origin == soEnd ? static_cast<int64_t>(data.size()) : 0;
   int64_t p = base + offset;
   if (p < 0) p = 0;  // a position before the start is held at the start

@@ -62,7 +62,7 @@ TEST(UndoBuffer, PushFillsTheRecordAndMovesThePosition) {
   EXPECT_EQ(r->OldText, "before");
   EXPECT_EQ(r->OldAttr.Indent, 1);
   EXPECT_EQ(r->NewAttr.Indent, 2);
-  EXPECT_EQ(r->NewAttr.ColAttrs, nullptr);  // a record never refers to a live list
+  EXPECT_EQ(TAttrListItem(r->NewAttr).ColAttrs, nullptr);  // a record never refers to a live list
   EXPECT_EQ(b.FPos, 1);                     // PrevPop does not move
   EXPECT_EQ(b.NextPop(), nullptr);
 }

@@ -98,7 +98,7 @@ TEST(TFileStream, OnlyRegularFilesAreOpenedAndNothingBlocks) {
   const std::string pipe = dir + "/pipe";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
   for (unsigned short mode : {fmOpenRead, fmOpenWrite, fmOpenReadWrite}) {
-    auto opening = std::async(std::launch::async, [&] {
+    auto opening = std::async(std::launch::async, [&]() -> std::string {
       try {
         TFileStream f(pipe, mode);
         return std::string("opened");
