@@ -10,6 +10,7 @@
 #include "app/AppSupport.h"
 #include "app/SettingsDlg.h"
 #include "app/Unit1.h"
+#include "platform/qt/Classes.h"
 #include "platform/qt/Controls.h"
 
 bool InstallQtJapanese(const QString& folder) {
@@ -21,6 +22,9 @@ bool InstallQtJapanese(const QString& folder) {
 }
 
 int RunSorvelan(int argc, char** argv, const std::function<void()>& started) {
+  // A file size limit makes a save fail with an error instead of ending
+  // the program.
+  IgnoreFileSizeSignal();
   QApplication app(argc, argv);
   // Qt's own dialogs and buttons in Japanese; without the file they stay
   // in English.
