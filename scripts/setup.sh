@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   g++ cmake make
-  qt6-base-dev
+  qt6-base-dev libxcb1-dev
   qt6-translations-l10n
   libmecab-dev mecab-ipadic-utf8
   fonts-ipafont-gothic
