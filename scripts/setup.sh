@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   g++ cmake make
   qt6-base-dev libxcb1-dev
-  qt6-translations-l10n
+  qt6-translations-l10n shared-mime-info
   libmecab-dev mecab-ipadic-utf8
   fonts-ipafont-gothic
   libgtest-dev
