@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTimer>
 #include <QTranslator>
 #include <memory>
@@ -21,6 +22,8 @@ bool InstallQtJapanese(const QString& folder) {
   return QCoreApplication::installTranslator(translator.release());
 }
 
+void UseJapaneseLocale() { QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan)); }
+
 int RunSorvelan(int argc, char** argv, const std::function<void()>& started) {
   // A file size limit makes a save fail with an error instead of ending
   // the program.
@@ -29,6 +32,7 @@ int RunSorvelan(int argc, char** argv, const std::function<void()>& started) {
   // Qt's own dialogs and buttons in Japanese; without the file they stay
   // in English.
   InstallQtJapanese(QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+  UseJapaneseLocale();
   InitControls();
   Application->SetTitle(kAppTitle);
   // An error inside an event of a pane ends that event and is shown; the

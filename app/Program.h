@@ -9,6 +9,11 @@
 // is not there.
 bool InstallQtJapanese(const QString& folder);
 
+// Makes Japanese the locale of Qt's formatting (numbers, sizes, dates) and
+// of the names of file types, whatever the desktop's locale, so that what
+// the standard dialogs show matches their Japanese labels.
+void UseJapaneseLocale();
+
 // Ignores the file size signal (a save over the limit is a write error),
 // then creates the application object, the main window, the about box and the
 // settings dialog, in that order, and runs the message loop until the main
