@@ -75,6 +75,15 @@ AnsiString ToCp932(const QString& s) {
   return cp932::FromUtf8(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
 }
 
+// Committed text in code page 932. A character code page 932 lacks is left
+// out rather than typed as "?": its UTF-8 goes to `refused`, and the count
+// is returned.
+size_t CommitToCp932(const QString& s, std::string& out, std::string& refused) {
+  const QByteArray utf8 = s.toUtf8();
+  return cp932::FromUtf8Counting(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), out, "",
+                                 &refused);
+}
+
 // Whether the control takes characters (and with them the input method).
 bool WantsInputMethod(TWinControl* control) {
   if (!control->GetEnabled() || control->GetImeMode() == imDisable) return false;
@@ -252,13 +261,20 @@ bool InputMethod(TWinControl* control, QInputMethodEvent* e) {
       ImmSetCompositionString(control, AnsiString(), 0);
       RefreshOverlay(control, *shown);
     }
-    const AnsiString bytes = ToCp932(commit);
-    uintptr_t first = bytes.empty() ? 0 : static_cast<unsigned char>(bytes[0]);
-    if (cp932::CharLength(bytes, 0) == 2) first = (first << 8) | static_cast<unsigned char>(bytes[1]);
-    ImmSetResultString(control, bytes);
-    InputOf(control).Send(WM_IME_COMPOSITION, first, GCS_RESULTSTR);
-    if (!Alive(widget)) return true;
-    ImmClearResultString(control);
+    std::string bytes, refused;
+    const size_t left = CommitToCp932(commit, bytes, refused);
+    if (!bytes.empty()) {
+      uintptr_t first = static_cast<unsigned char>(bytes[0]);
+      if (cp932::CharLength(bytes, 0) == 2) first = (first << 8) | static_cast<unsigned char>(bytes[1]);
+      ImmSetResultString(control, bytes);
+      InputOf(control).Send(WM_IME_COMPOSITION, first, GCS_RESULTSTR);
+      if (!Alive(widget)) return true;
+      ImmClearResultString(control);
+    }
+    if (left > 0) {
+      InputOf(control).Send(CM_IMECHARSLEFTOUT, left, reinterpret_cast<intptr_t>(refused.c_str()));
+      if (!Alive(widget)) return true;
+    }
   }
 
   Composition& c = Compositions()[control];
