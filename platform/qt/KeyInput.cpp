@@ -84,6 +84,23 @@ size_t CommitToCp932(const QString& s, std::string& out, std::string& refused) {
                                  &refused);
 }
 
+// The control whose input method is being reset. An input method may
+// deliver its composition as commit text inside the reset (fcitx5's does);
+// that text is dropped: a cancel means to drop it, and after a commit the
+// text on show is in already.
+TWinControl* ResettingControl = nullptr;
+
+class ResetScope {
+ public:
+  explicit ResetScope(TWinControl* control) : FOld(ResettingControl) { ResettingControl = control; }
+  ~ResetScope() { ResettingControl = FOld; }
+  ResetScope(const ResetScope&) = delete;
+  ResetScope& operator=(const ResetScope&) = delete;
+
+ private:
+  TWinControl* FOld;
+};
+
 // Whether the control takes characters (and with them the input method).
 bool WantsInputMethod(TWinControl* control) {
   if (!control->GetEnabled() || control->GetImeMode() == imDisable) return false;
@@ -239,7 +256,7 @@ void EndShownComposition(TWinControl* control, Composition& c, const QPointer<QW
 bool InputMethod(TWinControl* control, QInputMethodEvent* e) {
   QPointer<QWidget> widget = InputOf(control).TargetWidget();
   // The control may be left by the messages below; work on copies.
-  const QString commit = e->commitString();
+  const QString commit = ResettingControl == control ? QString() : e->commitString();
   const QString preedit = e->preeditString();
   const QList<QInputMethodEvent::Attribute> attributes = e->attributes();
   e->accept();
@@ -336,6 +353,8 @@ bool InputMethodQuery(TWinControl* control, QInputMethodQueryEvent* q) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
+
+std::function<void()> InputMethodResetHook;
 
 namespace {
 // The operator keys of the numeric keypad; 0 for any other key.
@@ -661,7 +680,12 @@ void EndInputMethodComposition(TWinControl* control, bool commit) {
     InputMethod(control, &done);
     if (!Alive(widget)) return;
   }
-  if (focused) QGuiApplication::inputMethod()->reset();
+  if (focused) {
+    ResetScope resetting(control);
+    if (InputMethodResetHook) InputMethodResetHook();
+    else QGuiApplication::inputMethod()->reset();
+    if (!Alive(widget)) return;
+  }
   if ((c = FindComposition(control)) != nullptr && (c->Started || !c->Preedit.isEmpty()))
     EndShownComposition(control, *c, widget);
 }

@@ -103,6 +103,7 @@ class KeyInputTest : public ::testing::Test {
     probe->SetTabStop(true);
   }
   void TearDown() override {
+    InputMethodResetHook = nullptr;
     DestroyCaret();
     delete form;
     ClearKeyStateOverrides();
@@ -443,6 +444,49 @@ TEST_F(KeyInputTest, CharactersCodePage932LacksAreLeftOutOfACommit) {
     EXPECT_EQ(notices.empty() ? 0 : notices[0].w, c.leftOutCount) << c.name;
     EXPECT_EQ(probe->leftOut, c.leftOut) << c.name;
   }
+}
+
+TEST_F(KeyInputTest, TextTheInputMethodCommitsInsideItsResetIsDropped) {
+  // As fcitx5 does: the reset delivers the composition on show as commit
+  // text, and the composition ends.
+  Focus();
+  QString shown;
+  InputMethodResetHook = [&] {
+    QInputMethodEvent e;
+    e.setCommitString(shown);
+    Send(&e);
+  };
+  auto results = [&] {
+    size_t n = 0;
+    for (const Msg& m : probe->Of(WM_IME_COMPOSITION)) n += (m.l & GCS_RESULTSTR) ? 1 : 0;
+    return n;
+  };
+
+  // A cancel inserts nothing.
+  shown = QString::fromUtf8("にほんご");
+  Preedit(shown, 4);
+  probe->got.clear();
+  EXPECT_TRUE(ImmNotifyIME(ImmGetContext(probe), NI_COMPOSITIONSTR, CPS_CANCEL, 0));
+  EXPECT_EQ(results(), 0u);
+  EXPECT_TRUE(probe->result.empty());
+  EXPECT_FALSE(GetPreeditState(probe).Active);
+  EXPECT_FALSE(ImeComposing(probe));
+
+  // A completion inserts the text on show once.
+  shown = QString::fromUtf8("か");
+  Preedit(shown, 1);
+  probe->got.clear();
+  EXPECT_TRUE(ImmNotifyIME(ImmGetContext(probe), NI_COMPOSITIONSTR, CPS_COMPLETE, 0));
+  EXPECT_EQ(results(), 1u);
+  EXPECT_EQ(probe->result, Sjis("か"));
+  EXPECT_FALSE(ImeComposing(probe));
+
+  // A commit of the input method's own, outside a reset, still goes in.
+  probe->got.clear();
+  probe->result.clear();
+  Commit(QString::fromUtf8("字"));
+  EXPECT_EQ(results(), 1u);
+  EXPECT_EQ(probe->result, Sjis("字"));
 }
 
 TEST_F(KeyInputTest, AControlWithoutAResultHandlerGetsTheResultTyped) {
