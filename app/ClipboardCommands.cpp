@@ -1,10 +1,27 @@
 // The clipboard and selection commands of the main window; the edit
 // commands act on the edit pane whichever pane has the focus.
 #include "app/Unit1.h"
+#include "platform/qt/Clipboard.h"
 #include "platform/qt/Controls.h"
+
+void TForm1::ShowClipboardTextLoss() {
+  const TClipboardTextLoss loss = Clipboard()->LastReadLoss();
+  Clipboard()->ForgetLastReadLoss();
+  if (!loss.Any()) return;
+  QStringList lines;
+  if (loss.Replaced > 0)
+    lines << QString::fromUtf8("クリップボードのテキストの %1 文字はコードページ 932 (Shift-JIS) にないため「?」になりました")
+                 .arg(loss.Replaced);
+  if (loss.KeptBeforeNul >= 0)
+    lines << QString::fromUtf8("クリップボードの %1 バイト目より後のテキストは取り込まれていません (NUL 文字があります)")
+                 .arg(loss.KeptBeforeNul);
+  TNormalCursor normal;  // also inside a command's hourglass
+  ShowMessage(this, lines.join(QLatin1Char('\n')));
+}
 
 void TForm1::ClipboardOpen1Execute(QObject*) {
   if (!SavePrompt()) return;
+  Clipboard()->ForgetLastReadLoss();
   {
     // Both panes were just emptied, so the text goes in at their top.
     THourGlass hourglass;
@@ -15,6 +32,8 @@ void TForm1::ClipboardOpen1Execute(QObject*) {
   }
   SetCaption(QStringLiteral("Sorvelan - (Clipboard) ->") + FileNameToQt(OutputFileName));
   ProgressBar1->SetPosition(0);
+  // Both panes read the same text; it is told once.
+  ShowClipboardTextLoss();
 }
 
 void TForm1::ClipboardSave1Execute(QObject*) {

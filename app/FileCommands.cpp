@@ -5,6 +5,35 @@
 #include "app/HelpViewer.h"
 #include "app/SettingsDlg.h"
 #include "app/Unit1.h"
+#include "platform/qt/Classes.h"
+#include "platform/text/EncodingCheck.h"
+
+namespace {
+
+// Before a file is loaded: a file whose opening does not look like code page
+// 932 text is named by what it looks like, and the user opens it as it is or
+// leaves it; true to load it. A file that cannot be read passes, so that the
+// load reports why.
+bool FileEncodingAccepted(QWidget* parent, const AnsiString& name) {
+  std::string head(cp932::kEncodingCheckBytes, '\0');
+  int read = -1;
+  try {
+    TFileStream in(name, fmOpenRead);
+    read = in.Read(head.data(), static_cast<int>(head.size()));
+  } catch (const std::exception&) {
+  }
+  if (read < 0) return true;
+  head.resize(static_cast<size_t>(read));
+  const std::string looks = cp932::ForeignEncoding(head, head.size() < cp932::kEncodingCheckBytes);
+  if (looks.empty()) return true;
+  const QString text = QString::fromUtf8("ファイル %1 は Shift-JIS (コードページ 932) ではなく %2 のテキストのようです。\n"
+                                         "このまま開くと文字化けし、変換するとテキストが壊れることがあります。\n\n"
+                                         "このまま開きますか?")
+                           .arg(FileNameToQt(name), QString::fromUtf8(looks));
+  return MessageDlg(parent, text, mtWarning, MsgButtons({mbYes, mbNo})) == mrYes;
+}
+
+}  // namespace
 
 bool TForm1::SavePrompt() {
   if (!AFEdit2->isEdited()) return true;
@@ -52,7 +81,7 @@ void TForm1::FileOpen1Execute(QObject*) {
     const AnsiString name = OpenDialog1->FileName;
     if (!FileExists(name)) {
       ShowMessage(this, FileNameToQt(name) + QString::fromUtf8("は存在しません"));
-    } else {
+    } else if (FileEncodingAccepted(this, name)) {
       // The file is read once: a failure leaves both panes as they were, and
       // the edit pane takes the rows the reference pane read, sharing them.
       AFEdit1->LoadFromFile(name, TConvMode());

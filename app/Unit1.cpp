@@ -18,6 +18,7 @@
 #include "app/Commands.h"
 #include "app/HelpViewer.h"
 #include "app/PaneSplitter.h"
+#include "platform/qt/Clipboard.h"
 #include "platform/qt/Controls.h"
 
 TForm1* Form1 = nullptr;
@@ -310,7 +311,21 @@ void TForm1::FormCreate(QObject*) {
 }
 
 void TForm1::EditWndProc(TMessage& Message) {
+  // Every paste into the edit pane comes here (the command, Ctrl+V and
+  // Shift+Insert in the pane): what the clipboard text lost is told once the
+  // text is in place.
+  if (Message.Msg == WM_PASTE) Clipboard()->ForgetLastReadLoss();
   OldEditWndProc(Message);
+  if (Message.Msg == WM_PASTE) {
+    ShowClipboardTextLoss();
+    return;
+  }
+  if (Message.Msg == CM_IMECHARSLEFTOUT) {
+    StatusBar1->showMessage(
+        QString::fromUtf8("「%1」はコードページ 932 (Shift-JIS) にない文字のため入力されませんでした")
+            .arg(QString::fromUtf8(reinterpret_cast<const char*>(Message.LParam))));
+    return;
+  }
   if (Message.Msg != WM_VSCROLL) return;
   switch (LOWORD(Message.WParam)) {
     case SB_LINEUP:

@@ -149,6 +149,9 @@ class TForm1 : public QMainWindow {
   // then line and thumb scrolling and the end of scrolling go on to the
   // reference pane.
   void EditWndProc(TMessage& Message);
+  // After clipboard text went into the panes: what of it could not be kept
+  // (characters code page 932 lacks, the rest after a NUL), in one box.
+  void ShowClipboardTextLoss();
 
   // The save question of New, Open and new from clipboard: true to go on.
   bool SavePrompt();

@@ -8,6 +8,7 @@ PACKAGES=(
   qt6-base-dev libxcb1-dev
   qt6-translations-l10n shared-mime-info
   libmecab-dev mecab-ipadic-utf8
+  libuchardet-dev
   fonts-ipafont-gothic
   libgtest-dev
   xvfb xauth

@@ -44,10 +44,12 @@ const QMimeData* ClipboardContents(std::unique_ptr<QMimeData>& fetched) {
   throw EClipboardException("クリップボードを開けません");
 }
 
-// CF_TEXT ends at its first NUL, whatever the source put after it.
-AnsiString CutAtNul(const char* data, size_t size) {
+// CF_TEXT ends at its first NUL, whatever the source put after it; `cut`
+// tells whether there was one.
+AnsiString CutAtNul(const char* data, size_t size, bool* cut = nullptr) {
   const void* nul = std::memchr(data, '\0', size);
   if (nul) size = static_cast<size_t>(static_cast<const char*>(nul) - data);
+  if (cut) *cut = nul != nullptr;
   return AnsiString(data, size);
 }
 
@@ -71,18 +73,29 @@ void TClipboard::SetAsText(const AnsiString& text) {
 }
 
 AnsiString TClipboard::GetAsText() const {
+  FLastReadLoss = TClipboardTextLoss();
   std::unique_ptr<QMimeData> fetched;
   const QMimeData* mime = ClipboardContents(fetched);
   if (!mime) return AnsiString();
+  bool cut = false;
   if (mime->hasFormat(PrivateMimeType)) {
     const QByteArray raw = mime->data(PrivateMimeType);
-    return CutAtNul(raw.constData(), static_cast<size_t>(raw.size()));
+    AnsiString text = CutAtNul(raw.constData(), static_cast<size_t>(raw.size()), &cut);
+    if (cut) FLastReadLoss.KeptBeforeNul = static_cast<int64_t>(text.size());
+    return text;
   }
   if (!mime->hasText()) return AnsiString();
   const QByteArray utf8 = mime->text().toUtf8();
-  const AnsiString plain = CutAtNul(utf8.constData(), static_cast<size_t>(utf8.size()));
-  return cp932::FromUtf8(plain);
+  const AnsiString plain = CutAtNul(utf8.constData(), static_cast<size_t>(utf8.size()), &cut);
+  std::string text;
+  FLastReadLoss.Replaced = cp932::FromUtf8Counting(plain, text);
+  if (cut) FLastReadLoss.KeptBeforeNul = static_cast<int64_t>(text.size());
+  return AnsiString(text);
 }
+
+TClipboardTextLoss TClipboard::LastReadLoss() const { return FLastReadLoss; }
+
+void TClipboard::ForgetLastReadLoss() { FLastReadLoss = TClipboardTextLoss(); }
 
 bool TClipboard::HasText() const {
   std::unique_ptr<QMimeData> fetched;

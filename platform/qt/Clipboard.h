@@ -1,6 +1,9 @@
 // Stands in for the GUI library's clipboard object (Clipboard(), TClipboard) carrying CF_TEXT.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "platform/qt/Classes.h"
 #include "platform/text/AnsiString.h"
 
@@ -8,6 +11,15 @@
 class EClipboardException : public Exception {
  public:
   explicit EClipboardException(const AnsiString& message);
+};
+
+// What a read of the clipboard's text could not keep.
+struct TClipboardTextLoss {
+  // Characters code page 932 lacks; each became "?".
+  size_t Replaced = 0;
+  // When a NUL ended the text: how many bytes stood before it; else -1.
+  int64_t KeptBeforeNul = -1;
+  bool Any() const { return Replaced > 0 || KeptBeforeNul >= 0; }
 };
 
 // The system clipboard as code page 932 text. Writing offers two formats at
@@ -34,6 +46,14 @@ class TClipboard {
   bool HasText() const;
   // Empties the clipboard.
   void Clear();
+
+  // What the last GetAsText could not keep, so that the command that read
+  // it can tell the user; nothing after ForgetLastReadLoss.
+  TClipboardTextLoss LastReadLoss() const;
+  void ForgetLastReadLoss();
+
+ private:
+  mutable TClipboardTextLoss FLastReadLoss;
 };
 
 // The process's one clipboard object.

@@ -77,6 +77,32 @@ AnsiString ToCp932(const QString& s) {
   return cp932::FromUtf8(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
 }
 
+// Committed text in code page 932. A character code page 932 lacks is left
+// out rather than typed as "?": its UTF-8 goes to `refused`, and the count
+// is returned.
+size_t CommitToCp932(const QString& s, std::string& out, std::string& refused) {
+  const QByteArray utf8 = s.toUtf8();
+  return cp932::FromUtf8Counting(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), out, "",
+                                 &refused);
+}
+
+// The control whose input method is being reset. An input method may
+// deliver its composition as commit text inside the reset (fcitx5's does);
+// that text is dropped: a cancel means to drop it, and after a commit the
+// text on show is in already.
+TWinControl* ResettingControl = nullptr;
+
+class ResetScope {
+ public:
+  explicit ResetScope(TWinControl* control) : FOld(ResettingControl) { ResettingControl = control; }
+  ~ResetScope() { ResettingControl = FOld; }
+  ResetScope(const ResetScope&) = delete;
+  ResetScope& operator=(const ResetScope&) = delete;
+
+ private:
+  TWinControl* FOld;
+};
+
 // Whether the control takes characters (and with them the input method).
 bool WantsInputMethod(TWinControl* control) {
   if (!control->GetEnabled() || control->GetImeMode() == imDisable) return false;
@@ -261,7 +287,7 @@ void EndShownComposition(TWinControl* control, Composition& c, const QPointer<QW
 bool InputMethod(TWinControl* control, QInputMethodEvent* e) {
   QPointer<QWidget> widget = InputOf(control).TargetWidget();
   // The control may be left by the messages below; work on copies.
-  const QString commit = e->commitString();
+  const QString commit = ResettingControl == control ? QString() : e->commitString();
   const QString preedit = e->preeditString();
   const QList<QInputMethodEvent::Attribute> attributes = e->attributes();
   e->accept();
@@ -283,13 +309,20 @@ bool InputMethod(TWinControl* control, QInputMethodEvent* e) {
       ImmSetCompositionString(control, AnsiString(), 0);
       RefreshOverlay(control, *shown);
     }
-    const AnsiString bytes = ToCp932(commit);
-    uintptr_t first = bytes.empty() ? 0 : static_cast<unsigned char>(bytes[0]);
-    if (cp932::CharLength(bytes, 0) == 2) first = (first << 8) | static_cast<unsigned char>(bytes[1]);
-    ImmSetResultString(control, bytes);
-    InputOf(control).Send(WM_IME_COMPOSITION, first, GCS_RESULTSTR);
-    if (!Alive(widget)) return true;
-    ImmClearResultString(control);
+    std::string bytes, refused;
+    const size_t left = CommitToCp932(commit, bytes, refused);
+    if (!bytes.empty()) {
+      uintptr_t first = static_cast<unsigned char>(bytes[0]);
+      if (cp932::CharLength(bytes, 0) == 2) first = (first << 8) | static_cast<unsigned char>(bytes[1]);
+      ImmSetResultString(control, bytes);
+      InputOf(control).Send(WM_IME_COMPOSITION, first, GCS_RESULTSTR);
+      if (!Alive(widget)) return true;
+      ImmClearResultString(control);
+    }
+    if (left > 0) {
+      InputOf(control).Send(CM_IMECHARSLEFTOUT, left, reinterpret_cast<intptr_t>(refused.c_str()));
+      if (!Alive(widget)) return true;
+    }
   }
 
   Composition& c = Compositions()[control];
@@ -351,6 +384,8 @@ bool InputMethodQuery(TWinControl* control, QInputMethodQueryEvent* q) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
+
+std::function<void()> InputMethodResetHook;
 
 namespace {
 // The operator keys of the numeric keypad; 0 for any other key.
@@ -682,7 +717,12 @@ void EndInputMethodComposition(TWinControl* control, bool commit) {
     InputMethod(control, &done);
     if (!Alive(widget)) return;
   }
-  if (focused) QGuiApplication::inputMethod()->reset();
+  if (focused) {
+    ResetScope resetting(control);
+    if (InputMethodResetHook) InputMethodResetHook();
+    else QGuiApplication::inputMethod()->reset();
+    if (!Alive(widget)) return;
+  }
   if ((c = FindComposition(control)) != nullptr && (c->Started || !c->Preedit.isEmpty()))
     EndShownComposition(control, *c, widget);
 }

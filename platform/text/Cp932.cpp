@@ -23,24 +23,33 @@ class IconvHandle {
   iconv_t cd_;
 };
 
-// Length of the UTF-8 sequence that starts with b, or 1 for a stray byte, so
-// an unconvertible character is replaced once rather than once per byte.
-size_t Utf8SequenceLength(unsigned char b) {
-  if (b >= 0xF0 && b <= 0xF4) return 4;
-  if (b >= 0xE0) return 3;
-  if (b >= 0xC2 && b <= 0xDF) return 2;
-  return 1;
+// Length of the UTF-8 sequence at the start of s, or 1 for a stray byte, so
+// an unconvertible character is replaced once rather than once per byte. A
+// sequence cut short ends at the first byte that cannot continue it, which
+// is kept.
+size_t Utf8SequenceLength(const char* s, size_t left) {
+  const auto b = static_cast<unsigned char>(s[0]);
+  size_t len = 1;
+  if (b >= 0xF0 && b <= 0xF4) len = 4;
+  else if (b >= 0xE0 && b <= 0xEF) len = 3;
+  else if (b >= 0xC2 && b <= 0xDF) len = 2;
+  size_t n = 1;
+  while (n < len && n < left && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) ++n;
+  return n;
 }
 
-bool Convert(const char* to, const char* from, std::string_view in, std::string& out,
-             std::string_view replacement, bool inputIsUtf8) {
+// Returns how many characters were replaced (a copy of the input that could
+// not be converted at all counts as one); with `refused`, the input bytes of
+// each replaced character are appended to it.
+size_t Convert(const char* to, const char* from, std::string_view in, std::string& out,
+               std::string_view replacement, bool inputIsUtf8, std::string* refused = nullptr) {
   out.clear();
   IconvHandle cd(to, from);
   if (!cd.ok()) {
     out.assign(in);
-    return false;
+    return 1;
   }
-  bool clean = true;
+  size_t replaced = 0;
   out.reserve(in.size() * 3 / 2 + 4);
   char* inPtr = const_cast<char*>(in.data());
   size_t inLeft = in.size();
@@ -55,29 +64,39 @@ bool Convert(const char* to, const char* from, std::string_view in, std::string&
     // EILSEQ or EINVAL: skip the offending character and mark it.
     size_t skip = 1;
     if (inputIsUtf8) {
-      skip = Utf8SequenceLength(static_cast<unsigned char>(*inPtr));
+      skip = Utf8SequenceLength(inPtr, inLeft);
     } else if (inLeft >= 2 && IsLeadByte(static_cast<unsigned char>(inPtr[0])) &&
                IsTrailByte(static_cast<unsigned char>(inPtr[1]))) {
       skip = 2;
     }
     if (skip > inLeft) skip = inLeft;
+    if (refused) refused->append(inPtr, skip);
     inPtr += skip;
     inLeft -= skip;
     out.append(replacement);
-    clean = false;
+    ++replaced;
     iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
   }
-  return clean;
+  return replaced;
 }
 
 }  // namespace
 
 bool ToUtf8(std::string_view cp, std::string& out, std::string_view replacement) {
-  return Convert("UTF-8", "CP932", cp, out, replacement, false);
+  return Convert("UTF-8", "CP932", cp, out, replacement, false) == 0;
 }
 
 bool FromUtf8(std::string_view utf8, std::string& out, std::string_view replacement) {
-  return Convert("CP932", "UTF-8", utf8, out, replacement, true);
+  return Convert("CP932", "UTF-8", utf8, out, replacement, true) == 0;
+}
+
+size_t ToUtf8Counting(std::string_view cp, std::string& out, std::string_view replacement) {
+  return Convert("UTF-8", "CP932", cp, out, replacement, false);
+}
+
+size_t FromUtf8Counting(std::string_view utf8, std::string& out, std::string_view replacement,
+                        std::string* refused) {
+  return Convert("CP932", "UTF-8", utf8, out, replacement, true, refused);
 }
 
 std::string ToUtf8(std::string_view cp) {

@@ -37,6 +37,14 @@ bool ToUtf8(std::string_view cp, std::string& out, std::string_view replacement 
 // replacement was made.
 bool FromUtf8(std::string_view utf8, std::string& out, std::string_view replacement = "?");
 
+// ToUtf8, returning how many characters (or refused bytes) were replaced.
+size_t ToUtf8Counting(std::string_view cp, std::string& out, std::string_view replacement = "?");
+// FromUtf8, returning how many characters were replaced; with `refused`, the
+// UTF-8 of each replaced character is appended to it. An empty replacement
+// leaves such characters out.
+size_t FromUtf8Counting(std::string_view utf8, std::string& out, std::string_view replacement = "?",
+                        std::string* refused = nullptr);
+
 // Convenience forms that ignore whether a replacement happened.
 std::string ToUtf8(std::string_view cp);
 std::string FromUtf8(std::string_view utf8);

@@ -1,7 +1,12 @@
 // The clipboard and edit commands of the main window, end to end through
 // their actions, the edit pane and the system clipboard.
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QStatusBar>
+#include <functional>
 
 #include "platform/qt/Clipboard.h"
 #include "platform/qt/Controls.h"
@@ -129,6 +134,80 @@ TEST_F(ClipboardCommands, EditCommandsActOnTheEditPane) {
 
   EXPECT_EQ(Rows(form->AFEdit1), (RowList{"reference\r", ""}));
   EXPECT_EQ(Screen->GetCursor(), crDefault);
+}
+
+TEST_F(ClipboardCommands, WhatTheClipboardTextLosesIsToldOnceTheTextIsIn) {
+  struct Command {
+    const char* name;
+    std::function<void()> run;
+  };
+  QWidget* pane = form->AFEdit2->GetWidget();
+  const std::vector<Command> commands = {
+      {"new from clipboard", [&] { form->ClipboardOpen1->trigger(); }},
+      {"paste", [&] { form->EditPaste1->trigger(); }},
+      {"Ctrl+V in the pane",
+       [&] {
+         QKeyEvent key(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
+         QApplication::sendEvent(pane, &key);
+       }},
+      {"Shift+Insert in the pane",
+       [&] {
+         QKeyEvent key(QEvent::KeyPress, Qt::Key_Insert, Qt::ShiftModifier);
+         QApplication::sendEvent(pane, &key);
+       }},
+  };
+  const std::string replaced = "コードページ 932 (Shift-JIS) にないため「?」になりました";
+  struct Text {
+    const char* name;
+    std::string utf8;
+    std::string row;   // the edit pane's first row once the text is in
+    std::string told;  // empty: no box
+  };
+  const std::vector<Text> texts = {
+      {"emoji", "emoji😀end", "emoji?end", "クリップボードのテキストの 1 文字は" + replaced},
+      {"Latin and Korean", "café Straße 한", "caf? Stra?e ?", "クリップボードのテキストの 3 文字は" + replaced},
+      {"NUL", std::string("ab\0cd", 5), "ab",
+       "クリップボードの 2 バイト目より後のテキストは取り込まれていません (NUL 文字があります)"},
+      {"both", std::string("😀\0x", 6), "?",
+       "クリップボードのテキストの 1 文字は" + replaced +
+           "\nクリップボードの 1 バイト目より後のテキストは取り込まれていません (NUL 文字があります)"},
+      {"best-fit forms only", "〜−", Sjis("〜−"), ""},
+  };
+  std::vector<std::string> told, rowsAtBox;
+  MessageBoxHook = [&](const TMessageBoxRequest& r) {
+    told.push_back(r.Text.toStdString());
+    rowsAtBox.push_back(form->AFEdit2->GetLine(0));
+    return mrOk;
+  };
+  for (const Command& c : commands)
+    for (const Text& t : texts) {
+      const std::string name = std::string(c.name) + ", " + t.name;
+      form->AFEdit2->Clear();
+      form->AFEdit2->SetEdited(false);
+      told.clear();
+      rowsAtBox.clear();
+      PutForeignText(t.utf8);
+      c.run();
+      EXPECT_EQ(form->AFEdit2->GetLine(0), t.row) << name;
+      if (t.told.empty()) {
+        EXPECT_TRUE(told.empty()) << name;
+        continue;
+      }
+      ASSERT_EQ(told.size(), 1u) << name;
+      EXPECT_EQ(told[0], t.told) << name;
+      EXPECT_EQ(rowsAtBox[0], t.row) << name;
+    }
+  MessageBoxHook = nullptr;
+  EXPECT_EQ(Screen->GetCursor(), crDefault);
+}
+
+TEST_F(ClipboardCommands, InputMethodCharactersCodePage932LacksAreLeftOutAndTheStatusLineSaysWhy) {
+  QInputMethodEvent commit;
+  commit.setCommitString(QString::fromUtf8("a😀b"));
+  QApplication::sendEvent(form->AFEdit2->GetWidget(), &commit);
+  EXPECT_EQ(form->AFEdit2->GetLine(0), "ab");
+  EXPECT_EQ(form->StatusBar1->currentMessage().toStdString(),
+            "「😀」はコードページ 932 (Shift-JIS) にない文字のため入力されませんでした");
 }
 
 }  // namespace

@@ -122,6 +122,51 @@ TEST_F(FileCommands, TextCutShortByANulIsReported) {
   }
 }
 
+TEST_F(FileCommands, AFileInAnotherEncodingIsNamedBeforeItIsLoaded) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string looks;
+  };
+  const std::string utf8 = "日本語のメモ\r\n";
+  const std::vector<Case> cases = {
+      {"UTF-8 with BOM", "\xEF\xBB\xBF" + utf8, "UTF-8 (BOM 付き)"},
+      {"UTF-8", utf8, "UTF-8"},
+      // "日本語のメモ" CR LF in EUC-JP.
+      {"EUC-JP", "\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xA5\xE1\xA5\xE2\r\n", "EUC-JP"},
+  };
+  const std::string first = dir.Path("first.txt");
+  OpenFile(first, "first\r\n");
+  for (const Case& c : cases) {
+    const std::string in = dir.Path("other.txt");
+    const std::string warning = "ファイル " + in + " は Shift-JIS (コードページ 932) ではなく " + c.looks +
+                                " のテキストのようです。\nこのまま開くと文字化けし、変換するとテキストが壊れることが"
+                                "あります。\n\nこのまま開きますか?";
+    BoxRecorder boxes;
+    // Left: both panes, the names and the title stay.
+    form->ProgressBar1->SetPosition(40);
+    boxes.Answers = {mrNo};
+    OpenFile(in, c.bytes);
+    ASSERT_EQ(boxes.Boxes.size(), 1u) << c.name;
+    EXPECT_EQ(boxes.Boxes[0].Text, warning) << c.name;
+    EXPECT_EQ(boxes.Boxes[0].Type, mtWarning) << c.name;
+    EXPECT_EQ(boxes.Boxes[0].Buttons, MsgButtons({mbYes, mbNo})) << c.name;
+    EXPECT_EQ(Rows(form->AFEdit1), (std::vector<std::string>{"first\r", ""})) << c.name;
+    EXPECT_EQ(Rows(form->AFEdit2), Rows(form->AFEdit1)) << c.name;
+    EXPECT_EQ(InputFileName, first) << c.name;
+    EXPECT_EQ(Title(), "Sorvelan - " + first + " -> ") << c.name;
+    EXPECT_EQ(form->ProgressBar1->GetPosition(), 0) << c.name;
+
+    // Opened as it is: the bytes as they are.
+    boxes.Answers = {mrYes};
+    form->FileOpen1->trigger();
+    EXPECT_EQ(boxes.Boxes.size(), 2u) << c.name;
+    EXPECT_EQ(form->AFEdit1->GetLine(0), c.bytes.substr(0, c.bytes.size() - 1)) << c.name;
+    EXPECT_EQ(InputFileName, in) << c.name;
+    OpenFile(first, "first\r\n");
+  }
+}
+
 TEST_F(FileCommands, OpenOfAMissingNameSaysSoAndOnlyResetsTheBar) {
   BoxRecorder boxes;
   const std::string missing = dir.Path("missing.txt");

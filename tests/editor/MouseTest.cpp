@@ -18,6 +18,7 @@
 #include "platform/qt/Controls.h"
 #include "platform/qt/Imm.h"
 #include "platform/qt/MouseInput.h"
+#include "platform/qt/internal/KeyInput.h"
 #include "tests/editor/EditProbe.h"
 
 namespace {
@@ -50,6 +51,7 @@ class MouseTest : public ::testing::Test {
     edit->OnDisSelect = [this](TObject*) { ++disselects; };
   }
   void TearDown() override {
+    InputMethodResetHook = nullptr;
     form.reset();
     ColAdjLeft = false;
   }
@@ -304,6 +306,26 @@ TEST_F(MouseTest, ClickInTheTextCancelsAComposition) {
   EXPECT_FALSE(ImeComposing(edit));
   EXPECT_EQ(edit->GetLine(0), "abc\r");  // nothing was committed
   ExpectPoint(edit->FCaret, 2, 0, "caret");
+}
+
+TEST_F(MouseTest, ClickDropsACompositionThatTheInputMethodCommitsOnItsReset) {
+  // fcitx5 hands the composition over as commit text inside the reset that
+  // cancels it.
+  SetRows({"abcdef\r"});
+  const QString shown = QString::fromUtf8("にほんご");
+  InputMethodResetHook = [&] {
+    QInputMethodEvent commit;
+    commit.setCommitString(shown);
+    QApplication::sendEvent(edit->GetWidget(), &commit);
+  };
+  QInputMethodEvent preedit(shown, {});
+  QApplication::sendEvent(edit->GetWidget(), &preedit);
+  ASSERT_TRUE(ImeComposing(edit));
+  Click(X(4), Y(0));
+  InputMethodResetHook = nullptr;
+  EXPECT_FALSE(ImeComposing(edit));
+  EXPECT_EQ(edit->GetLine(0), "abcdef\r");
+  ExpectPoint(edit->FCaret, 4, 0, "caret");
 }
 
 TEST_F(MouseTest, ShiftClickExtendsFromTheCaretWhichStays) {

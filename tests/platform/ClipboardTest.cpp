@@ -87,6 +87,38 @@ TEST_F(ClipboardTest, ForeignPlainTextIsConvertedToCodePage932) {
   }
 }
 
+TEST_F(ClipboardTest, AReadTellsWhatItCouldNotKeep) {
+  struct Case {
+    const char* name;
+    QString text;
+    size_t replaced;
+    int64_t keptBeforeNul;  // code page 932 bytes
+  };
+  const std::vector<Case> cases = {
+      {"emoji and Korean", QString::fromUtf8("a😀한"), 2, -1},
+      {"NUL first", QString::fromUtf8("\0cd", 3), 0, 0},
+      {"both", QString::fromUtf8("\xE3\x81\x82😀\0x", 9), 1, 3},
+      {"nothing lost", QString::fromUtf8("あ〜"), 0, -1},
+  };
+  for (const Case& c : cases) {
+    PutForeignText(c.text);
+    Clipboard()->GetAsText();
+    const TClipboardTextLoss loss = Clipboard()->LastReadLoss();
+    EXPECT_EQ(loss.Replaced, c.replaced) << c.name;
+    EXPECT_EQ(loss.KeptBeforeNul, c.keptBeforeNul) << c.name;
+  }
+  // A forgotten loss is gone; a copy made here loses nothing.
+  PutForeignText(QString::fromUtf8("😀"));
+  Clipboard()->GetAsText();
+  Clipboard()->ForgetLastReadLoss();
+  EXPECT_FALSE(Clipboard()->LastReadLoss().Any());
+  Clipboard()->GetAsText();
+  ASSERT_TRUE(Clipboard()->LastReadLoss().Any());
+  Clipboard()->SetTextBuf(Bytes({0x87, 0x90}).c_str());
+  Clipboard()->GetAsText();
+  EXPECT_FALSE(Clipboard()->LastReadLoss().Any());
+}
+
 TEST_F(ClipboardTest, ForeignTextReplacesPrivateCopy) {
   Clipboard()->SetTextBuf(Bytes({0x87, 0x90}).c_str());
   PutForeignText(QStringLiteral("other"));

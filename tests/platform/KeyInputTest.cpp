@@ -33,7 +33,7 @@ class KeyProbe : public TCustomControl {
  public:
   explicit KeyProbe(TComponent* owner) : TCustomControl(owner) {
     for (unsigned m : {WM_KEYDOWN, WM_KEYUP, WM_CHAR, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_IME_STARTCOMPOSITION,
-                       WM_IME_ENDCOMPOSITION, WM_IME_COMPOSITION, WM_LBUTTONDOWN})
+                       WM_IME_ENDCOMPOSITION, WM_IME_COMPOSITION, WM_LBUTTONDOWN, CM_IMECHARSLEFTOUT})
       RegisterHandler(m, &KeyProbe::Record);
     RegisterHandler(WM_GETDLGCODE, &KeyProbe::WMGetDlgCode);
     RegisterHandler(CM_WANTSPECIALKEY, &KeyProbe::CMWantSpecialKey);
@@ -41,6 +41,7 @@ class KeyProbe : public TCustomControl {
   std::vector<Msg> got;
   std::vector<bool> shiftSeen, ctrlSeen;
   std::string result;  // the result string read during WM_IME_COMPOSITION
+  std::string leftOut;  // the characters CM_IMECHARSLEFTOUT names
   long resultLength = 0;
   bool preeditWithResult = false;  // a composition still on show at the result
   bool preeditAtButton = false;    // a composition still on show at a button press
@@ -76,6 +77,10 @@ class KeyProbe : public TCustomControl {
       return;
     }
     if (m.Msg == WM_LBUTTONDOWN) preeditAtButton = GetPreeditState(this).Active;
+    if (m.Msg == CM_IMECHARSLEFTOUT) {
+      leftOut = reinterpret_cast<const char*>(m.LParam);
+      got.back().l = 0;  // the pointer is valid only for the message
+    }
     Inherited(m);
   }
   void WMGetDlgCode(TMessage& m) { m.Result = dlgCode; }
@@ -98,6 +103,7 @@ class KeyInputTest : public ::testing::Test {
     probe->SetTabStop(true);
   }
   void TearDown() override {
+    InputMethodResetHook = nullptr;
     DestroyCaret();
     delete form;
     ClearKeyStateOverrides();
@@ -406,6 +412,81 @@ TEST_F(KeyInputTest, AClickLeavesTheCompositionToTheControl) {
   EXPECT_EQ(probe->got.back().msg, WM_IME_ENDCOMPOSITION);
   EXPECT_FALSE(GetPreeditState(probe).Active);
   EXPECT_FALSE(ImeComposing(probe));
+}
+
+TEST_F(KeyInputTest, CharactersCodePage932LacksAreLeftOutOfACommit) {
+  struct Case {
+    const char* name;
+    const char* commit;
+    std::vector<unsigned> messages;
+    std::string result;
+    uintptr_t leftOutCount;
+    std::string leftOut;
+  };
+  const unsigned start = WM_IME_STARTCOMPOSITION, comp = WM_IME_COMPOSITION, end = WM_IME_ENDCOMPOSITION,
+                 left = CM_IMECHARSLEFTOUT;
+  const std::vector<Case> cases = {
+      {"emoji inside", "a😀b", {start, comp, left, end}, "ab", 1, "😀"},
+      {"nothing else", "😀𠮷", {start, left, end}, "", 2, "😀𠮷"},
+      {"all held", "漢字", {start, comp, end}, Sjis("漢字"), 0, ""},
+      {"best-fit forms stay", "〜−¥", {start, comp, end}, "\x81\x60\x81\x7C\x5C", 0, ""},
+  };
+  for (const Case& c : cases) {
+    probe->got.clear();
+    probe->result.clear();
+    probe->leftOut.clear();
+    Commit(QString::fromUtf8(c.commit));
+    std::vector<unsigned> messages;
+    for (const Msg& m : probe->got) messages.push_back(m.msg);
+    EXPECT_EQ(messages, c.messages) << c.name;
+    EXPECT_EQ(probe->result, c.result) << c.name;
+    const std::vector<Msg> notices = probe->Of(CM_IMECHARSLEFTOUT);
+    EXPECT_EQ(notices.empty() ? 0 : notices[0].w, c.leftOutCount) << c.name;
+    EXPECT_EQ(probe->leftOut, c.leftOut) << c.name;
+  }
+}
+
+TEST_F(KeyInputTest, TextTheInputMethodCommitsInsideItsResetIsDropped) {
+  // As fcitx5 does: the reset delivers the composition on show as commit
+  // text, and the composition ends.
+  Focus();
+  QString shown;
+  InputMethodResetHook = [&] {
+    QInputMethodEvent e;
+    e.setCommitString(shown);
+    Send(&e);
+  };
+  auto results = [&] {
+    size_t n = 0;
+    for (const Msg& m : probe->Of(WM_IME_COMPOSITION)) n += (m.l & GCS_RESULTSTR) ? 1 : 0;
+    return n;
+  };
+
+  // A cancel inserts nothing.
+  shown = QString::fromUtf8("にほんご");
+  Preedit(shown, 4);
+  probe->got.clear();
+  EXPECT_TRUE(ImmNotifyIME(ImmGetContext(probe), NI_COMPOSITIONSTR, CPS_CANCEL, 0));
+  EXPECT_EQ(results(), 0u);
+  EXPECT_TRUE(probe->result.empty());
+  EXPECT_FALSE(GetPreeditState(probe).Active);
+  EXPECT_FALSE(ImeComposing(probe));
+
+  // A completion inserts the text on show once.
+  shown = QString::fromUtf8("か");
+  Preedit(shown, 1);
+  probe->got.clear();
+  EXPECT_TRUE(ImmNotifyIME(ImmGetContext(probe), NI_COMPOSITIONSTR, CPS_COMPLETE, 0));
+  EXPECT_EQ(results(), 1u);
+  EXPECT_EQ(probe->result, Sjis("か"));
+  EXPECT_FALSE(ImeComposing(probe));
+
+  // A commit of the input method's own, outside a reset, still goes in.
+  probe->got.clear();
+  probe->result.clear();
+  Commit(QString::fromUtf8("字"));
+  EXPECT_EQ(results(), 1u);
+  EXPECT_EQ(probe->result, Sjis("字"));
 }
 
 TEST_F(KeyInputTest, AControlWithoutAResultHandlerGetsTheResultTyped) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 TEST(Cp932Classification, LeadAndTrailRanges) {
@@ -36,6 +39,35 @@ TEST(Cp932Conversion, RefusedBytesAreReplaced) {
   EXPECT_EQ(out, "a?b");
   EXPECT_TRUE(cp932::FromUtf8("漢字", out));
   EXPECT_EQ(out, "\x8A\xBF\x8E\x9A");
+}
+
+TEST(Cp932Conversion, CharactersCodePage932LacksAreCountedOncePerCharacter) {
+  struct Case {
+    const char* name;
+    const char* utf8;
+    const char* replacement;
+    std::string bytes;
+    size_t replaced;
+    std::string refused;
+  };
+  const std::vector<Case> cases = {
+      {"emoji, four bytes", "emoji😀end", "?", "emoji?end", 1, "😀"},
+      {"kanji outside the code page", "𠮷野家", "?", "?" + std::string("\x96\xEC\x89\xC6"), 1, "𠮷"},
+      {"Latin letters", "café Straße", "?", "caf? Stra?e", 2, "éß"},
+      {"Korean", "한국", "?", "??", 2, "한국"},
+      {"left out", "a😀b", "", "ab", 1, "😀"},
+      {"invalid UTF-8 byte", "a\xFF" "bc", "?", "a?bc", 1, "\xFF"},
+      {"UTF-8 sequence cut short", "a\xE3\x81" "bc", "?", "a?bc", 1, "\xE3\x81"},
+      // The best-fit forms of Unicode characters that code page 932 shows
+      // by another code stay.
+      {"best-fit forms", "〜−¥‖¢£¬—", "?", "\x81\x60\x81\x7C\x5C\x81\x61\x81\x91\x81\x92\x81\xCA\x81\x5C", 0, ""},
+  };
+  for (const Case& c : cases) {
+    std::string out, refused;
+    EXPECT_EQ(cp932::FromUtf8Counting(c.utf8, out, c.replacement, &refused), c.replaced) << c.name;
+    EXPECT_EQ(out, c.bytes) << c.name;
+    EXPECT_EQ(refused, c.refused) << c.name;
+  }
 }
 
 }  // namespace

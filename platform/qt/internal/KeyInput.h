@@ -14,6 +14,7 @@
 #include <QtCore/qnamespace.h>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 #include "platform/qt/Controls.h"
 
@@ -60,6 +61,11 @@ void EndInputMethodComposition(TWinControl* control, bool commit);
 
 // The control is being destroyed.
 void KeyboardOwnerDestroyed(TWinControl* control);
+
+// Stands in for the toolkit's input-method reset while set (tests: an input
+// method that delivers its composition as commit text inside the reset, as
+// fcitx5's does).
+extern std::function<void()> InputMethodResetHook;
 
 // Inspection (tests): the composition on show and where it is drawn.
 struct TPreeditState {
