@@ -23,8 +23,11 @@ void TForm1::ClipboardOpen1Execute(QObject*) {
   if (!SavePrompt()) return;
   Clipboard()->ForgetLastReadLoss();
   {
-    // Both panes were just emptied, so the text goes in at their top.
     THourGlass hourglass;
+    // A clipboard that cannot be read ends the command here, before either
+    // pane is emptied.
+    Clipboard()->GetAsText();
+    // Both panes were just emptied, so the text goes in at their top.
     AFEdit1->Clear();
     AFEdit2->Clear();
     AFEdit1->ClipInsert();

@@ -171,10 +171,22 @@ void DrivePasteFromSilentOwner() {
     EXPECT_EQ(boxes.Boxes[0].Text, "クリップボードを開けません");
     EXPECT_EQ(pane->GetLinesCount(), 2);
     EXPECT_EQ((std::vector<std::string>{pane->GetLine(0), pane->GetLine(1)}), before);
+
+    // New from the clipboard empties both panes only once it has the text.
+    TAFEdit* reference = Form1->AFEdit1;
+    reference->SetLine(0, "ref\r");
+    boxes.Boxes.clear();
+    boxes.Answers = {mrNo};  // the edit pane's text need not be saved
+    Form1->ClipboardOpen1->trigger();
+    PumpUntil([&] { return boxes.Boxes.size() >= 2; }, 20000);
+    ASSERT_EQ(boxes.Boxes.size(), 2u);
+    EXPECT_EQ(boxes.Boxes[1].Text, "クリップボードを開けません");
+    EXPECT_EQ((std::vector<std::string>{pane->GetLine(0), pane->GetLine(1)}), before);
+    EXPECT_EQ(reference->GetLine(0), "ref\r");
   });
 }
 
-TEST(RealServer, APasteFromAProgramThatDoesNotAnswerEndsInAnErrorAndChangesNothing) {
+TEST(RealServer, ClipboardCommandsOnAProgramThatDoesNotAnswerEndInAnErrorAndChangeNothing) {
   OnRealServer(DrivePasteFromSilentOwner);
 }
 
