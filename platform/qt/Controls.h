@@ -263,8 +263,8 @@ class TWinControl : public TControl {
 
   void Invalidate() override;
   void Update() override;
-  // Marks a client rectangle for repainting (null = all) / drops it (the
-  // window calls InvalidateRect / ValidateRect below reach these).
+  // Marks a client rectangle for repainting (null = all, as Invalidate does)
+  // / drops it (the window call ValidateRect below reaches this).
   void InvalidateClientRect(const TRect* r);
   void ValidateClientRect(const TRect* r);
   bool HasPendingPaint() const;
