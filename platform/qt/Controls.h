@@ -352,11 +352,6 @@ int ReleaseDC(HWND wnd, HDC dc);
 // key message (Alt: bit 29).
 TShiftState KeyDataToShiftState(intptr_t keyData);
 
-// Code page 932 byte type of one byte of a string.
-enum TMbcsByteType { mbSingleByte, mbLeadByte, mbTrailByte };
-
-
-
 // ---------------------------------------------------------------------------
 // Screen and Application.
 
