@@ -9,7 +9,8 @@
 #include "app/AppSupport.h"
 #include "platform/qt/Classes.h"
 #include "platform/qt/Controls.h"
-#include "tests/app/TestApp.h"
+#include "tests/app/BoxRecorder.h"
+#include "tests/common/TestApp.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QDir>
 
 #include "platform/qt/IniFiles.h"
-#include "tests/app/TestApp.h"
+#include "tests/common/TempFiles.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "TestApp.h"
+#include "tests/common/TestApp.h"
 #include "platform/qt/Caret.h"
 #include "platform/qt/Imm.h"
 #include "platform/qt/internal/KeyInput.h"

@@ -3,7 +3,7 @@
 #include <QScrollBar>
 #include <vector>
 
-#include "TestApp.h"
+#include "tests/common/TestApp.h"
 #include "platform/qt/Controls.h"
 #include "platform/qt/ScrollBars.h"
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "TestApp.h"
+#include "tests/common/TestApp.h"
 #include "platform/qt/MouseInput.h"
 
 // The window-system entry of Qt's own test library: the event goes through
