@@ -19,7 +19,7 @@ class Probe : public TCustomControl {
       case WM_SIZE: return CallHandler(*this, &Probe::WMSize, m);
       case WM_SETFOCUS: return CallHandler(*this, &Probe::WMSetFocus, m);
       case WM_KILLFOCUS: return CallHandler(*this, &Probe::WMKillFocus, m);
-      case WM_GETDLGCODE: return CallHandler(*this, &Probe::WMGetDlgCode, m);
+      case WM_GETDLGCODE: return WMGetDlgCode(m);
       default: return TCustomControl::Dispatch(m);
     }
   }
