@@ -6,9 +6,18 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QFont>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QMessageBox>
+#include <QMimeDatabase>
+#include <QPointer>
 #include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 
@@ -149,6 +158,63 @@ class CompletionListGuard : public QObject {
   QWidget* FDialog;
 };
 
+// The size, type and date columns of the file list in the program's
+// locale: the toolkit's model writes sizes and dates in the desktop's
+// locale, and calls a folder "Folder" in every language.
+class FileColumnsInProgramLocale : public QIdentityProxyModel {
+ public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    QVariant v = QIdentityProxyModel::data(index, role);
+    auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+    // An empty text (the size of a folder) stays empty.
+    if (role != Qt::DisplayRole || !files || v.toString().isEmpty()) return v;
+    const QModelIndex at = mapToSource(index);
+    switch (index.column()) {
+      case 1: return QLocale().formattedDataSize(files->size(at));
+      case 2:
+        if (!files->isDir(at)) return v;
+        if (const QString name = QMimeDatabase().mimeTypeForName(QStringLiteral("inode/directory")).comment();
+            !name.isEmpty())
+          return name;
+        return v;
+      case 3: return QLocale().toString(files->lastModified(at), QLocale::ShortFormat);
+      default: return v;
+    }
+  }
+};
+
+// Widens the size, type and date columns of the detail list to what they
+// show, each time rows or their details arrive; the toolkit sizes them for
+// English texts. A column the user made wider keeps its width.
+void FitFileColumns(QFileDialog* dialog) {
+  auto* tree = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+  QAbstractItemModel* model = tree ? tree->model() : nullptr;
+  if (!model) return;
+  auto pending = std::make_shared<bool>(false);
+  auto fit = [tree = QPointer<QTreeView>(tree), pending] {
+    *pending = false;
+    if (!tree) return;
+    QHeaderView* header = tree->header();
+    for (int c = 1; c < header->count(); ++c) {
+      const int wanted =
+          std::max(static_cast<QAbstractItemView*>(tree)->sizeHintForColumn(c), header->sectionSizeHint(c));
+      if (header->sectionSize(c) < wanted) header->resizeSection(c, wanted);
+    }
+  };
+  // Rows come in batches and their details after them: one fit per batch.
+  auto later = [dialog, fit, pending] {
+    if (*pending) return;
+    *pending = true;
+    QTimer::singleShot(0, dialog, fit);
+  };
+  QObject::connect(model, &QAbstractItemModel::rowsInserted, dialog, later);
+  QObject::connect(model, &QAbstractItemModel::dataChanged, dialog, later);
+  QObject::connect(model, &QAbstractItemModel::layoutChanged, dialog, later);
+  QObject::connect(model, &QAbstractItemModel::modelReset, dialog, later);
+}
+
 }  // namespace
 
 TFileDialog::TFileDialog(QWidget* owner, Kind kind) : FOwner(owner), FKind(kind) {}
@@ -185,6 +251,8 @@ bool TFileDialog::Execute() {
       FDialog->setFileMode(QFileDialog::AnyFile);
       FDialog->setOption(QFileDialog::DontConfirmOverwrite, true);
     }
+    FDialog->setProxyModel(new FileColumnsInProgramLocale(FDialog.get()));
+    FitFileColumns(FDialog.get());
     new CompletionListGuard(FDialog.get());
   }
   FDialog->setNameFilters(QtFilters(Filter));

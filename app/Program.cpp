@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTimer>
 #include <QTranslator>
 #include <memory>
@@ -10,6 +11,7 @@
 #include "app/AppSupport.h"
 #include "app/SettingsDlg.h"
 #include "app/Unit1.h"
+#include "platform/qt/Classes.h"
 #include "platform/qt/Controls.h"
 
 bool InstallQtJapanese(const QString& folder) {
@@ -20,11 +22,17 @@ bool InstallQtJapanese(const QString& folder) {
   return QCoreApplication::installTranslator(translator.release());
 }
 
+void UseJapaneseLocale() { QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan)); }
+
 int RunSorvelan(int argc, char** argv, const std::function<void()>& started) {
+  // A file size limit makes a save fail with an error instead of ending
+  // the program.
+  IgnoreFileSizeSignal();
   QApplication app(argc, argv);
   // Qt's own dialogs and buttons in Japanese; without the file they stay
   // in English.
   InstallQtJapanese(QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+  UseJapaneseLocale();
   InitControls();
   Application->SetTitle(kAppTitle);
   // An error inside an event of a pane ends that event and is shown; the

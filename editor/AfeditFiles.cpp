@@ -74,6 +74,8 @@ class TextLineReader {
  private:
   // Reads the next block; false at the end of the stream. A failing read is
   // an error, not an end: a partly read text must not pass for the whole.
+  // Only a read that gives nothing is the end; a short block is not, so an
+  // error after it still comes to light with the next read.
   bool Fill() {
     FBlockStart += static_cast<std::int64_t>(FLen);
     FPos = 0;
@@ -81,7 +83,7 @@ class TextLineReader {
     if (FAtEof) return false;
     const int got = FStream->Read(FBuf.data(), kBlockSize);
     if (got < 0) throw EReadError(LibMsg::ReadError);
-    if (got < kBlockSize) FAtEof = true;
+    if (got == 0) FAtEof = true;
     FLen = static_cast<size_t>(got);
     return got > 0;
   }
@@ -108,6 +110,20 @@ class TextLineReader {
   std::int64_t FBlockStart = 0;  // stream bytes before the current block
   std::int64_t FNulAt = -1;
 };
+
+// Reads up to count bytes; fewer only at the end of the stream. A failing
+// read raises EReadError.
+std::int64_t ReadFully(TStream* stream, char* buffer, std::int64_t count) {
+  std::int64_t done = 0;
+  while (done < count) {
+    const int want = static_cast<int>(std::min<std::int64_t>(count - done, 1 << 30));
+    const int got = stream->Read(buffer + done, want);
+    if (got < 0) throw EReadError(LibMsg::ReadError);
+    if (got == 0) break;
+    done += got;
+  }
+  return done;
+}
 
 std::int32_t GetLe32(const unsigned char* p) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
@@ -249,7 +265,7 @@ void TCustomAFEdit::LoadRawRows(TStream* stream) {
   const std::int64_t size = stream->GetSize();
   if (start < 0 || size - start < RawFileHeaderSize) return;
   unsigned char header[RawFileHeaderSize];
-  if (stream->Read(header, RawFileHeaderSize) != RawFileHeaderSize) return;
+  if (ReadFully(stream, reinterpret_cast<char*>(header), RawFileHeaderSize) != RawFileHeaderSize) return;
   const std::int64_t total = GetLe32(header + 0);
   const std::int64_t attrOffset = GetLe32(header + 4);
   const std::int64_t rows = GetLe32(header + 8);
@@ -261,14 +277,14 @@ void TCustomAFEdit::LoadRawRows(TStream* stream) {
 
   // The N rows, each ended by LF, fill the text block exactly.
   AnsiString text(static_cast<size_t>(textBytes), '\0');
-  if (textBytes > 0 && stream->Read(text.data(), static_cast<int>(textBytes)) != textBytes) return;
+  if (ReadFully(stream, text.data(), textBytes) != textBytes) return;
   std::int64_t lineEnds = 0;
   for (char ch : text)
     if (ch == '\n') ++lineEnds;
   if (lineEnds != rows || (textBytes > 0 && text.back() != '\n')) return;
   AnsiString records(static_cast<size_t>(rows * AttrItemFileSize), '\0');
-  if (rows > 0 && stream->Read(records.data(), static_cast<int>(records.size())) !=
-                      static_cast<int>(records.size()))
+  if (ReadFully(stream, records.data(), static_cast<std::int64_t>(records.size())) !=
+      static_cast<std::int64_t>(records.size()))
     return;
 
   TStringsUpdate update(FLines);
@@ -376,8 +392,9 @@ void TCustomAFEdit::SaveToStream(TStream* stream, TConvMode mode) {
 
 void TCustomAFEdit::SaveToFile(AnsiString name, TConvMode mode) {
   {
-    // The old file stays as it was until the whole text is written.
-    TReplacingFileStream stream(name);
+    // A file this user cannot write is refused before anything is written;
+    // a failed write leaves the old file as it was.
+    TFileSaveStream stream(name);
     SaveToStream(&stream, mode);
     stream.Commit();
   }

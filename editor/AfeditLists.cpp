@@ -308,8 +308,11 @@ void TAttrList::loadFromStream(TStream* stream) {
   std::int64_t n = (stream->Size() - stream->Position()) / AttrItemFileSize;
   unsigned char record[AttrItemFileSize];
   for (std::int64_t i = 0; i < n; ++i) {
-    // A short read ends the load: a partial record is never stored.
-    if (stream->Read(record, AttrItemFileSize) != AttrItemFileSize) break;
+    // A short read ends the load: a partial record is never stored. A
+    // failing read is an error, not an end.
+    const int got = stream->Read(record, AttrItemFileSize);
+    if (got < 0) throw EReadError(LibMsg::ReadError);
+    if (got != AttrItemFileSize) break;
     Add(AttrItemFromBytes(record));
   }
 }

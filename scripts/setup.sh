@@ -5,8 +5,8 @@ set -euo pipefail
 
 PACKAGES=(
   g++ cmake make
-  qt6-base-dev
-  qt6-translations-l10n
+  qt6-base-dev libxcb1-dev
+  qt6-translations-l10n shared-mime-info
   libmecab-dev mecab-ipadic-utf8
   fonts-ipafont-gothic
   libgtest-dev

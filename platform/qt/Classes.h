@@ -6,6 +6,7 @@
 #include <exception>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,7 @@ inline constexpr const char* FOpenError = "ファイル %s は開けません";
 inline constexpr const char* FCreateError = "ファイル %s を作成できません";
 inline constexpr const char* ReadError = "ストリームの読み込みエラー";
 inline constexpr const char* WriteError = "ストリームの書き込みエラー";
+inline constexpr const char* WriteErrorCopyKept = "ストリームの書き込みエラー (元の内容は %s に残してあります)";
 inline constexpr const char* ResNotFound = "リソース %s が見つかりません";
 inline constexpr const char* InvalidCast = "無効な型キャストです";
 }  // namespace LibMsg
@@ -280,25 +282,54 @@ class TFileStream : public THandleStream {
   AnsiString FFileName;
 };
 
-// A new content for a file, written to a fresh file in the same folder and
-// put in the file's place by Commit only once every byte is written and
-// flushed; until then the old file is untouched, and a stream destroyed
-// without Commit removes what it wrote. A save through a symbolic link
-// replaces the file the link names; a replaced file keeps its mode (and,
-// where allowed, its owner). A name that exists and is no regular file is
-// refused. Creating fails with EFCreateError (naming fileName), Commit with
-// EWriteError.
-class TReplacingFileStream : public THandleStream {
+// A file's new content, gathered in memory and saved by Commit. The file
+// keeps being what it was: a symbolic link is followed to the file it names
+// (a dangling one too: that file is created), and an existing file is saved
+// into the same file, so its hard links, owner, group, mode, ACL and extended
+// attributes stay. Whether a file can be saved is its own permission:
+// the constructor opens it for writing (or creates it), and one that cannot
+// be opened, or is no regular file, is refused with EFCreateError naming
+// fileName. Commit either puts a fresh file in the old one's place by rename
+// (only when the fresh file can take everything the old one had), or writes
+// in place after keeping the old bytes in a safety copy, and puts them back
+// when the write fails. Either way the text is flushed to the disk, the
+// folder's entry included, before Commit returns. A failure raises
+// EWriteError with the old file as it was (ESafetyCopyKept when even the
+// old bytes could not be put back). A stream destroyed without Commit
+// removes a file it created and changes nothing else.
+class TFileSaveStream : public TStream {
  public:
-  explicit TReplacingFileStream(const AnsiString& fileName);
-  ~TReplacingFileStream() override;
+  explicit TFileSaveStream(const AnsiString& fileName);
+  ~TFileSaveStream() override;
+  int Read(void* buffer, int count) override;
+  int Write(const void* buffer, int count) override;
+  int64_t Seek(int64_t offset, int origin) override;
+  void SetSize(int64_t newSize) override;
+  int64_t GetSize() override { return static_cast<int64_t>(FData.size()); }
   void Commit();
 
  private:
-  void Discard();
-  AnsiString FTarget;  // the file to replace (a link resolved)
-  AnsiString FTemp;    // the fresh file, empty once committed or removed
+  class TTarget;  // the file being saved, open from the constructor on
+  std::unique_ptr<TTarget> FTarget;
+  std::string FData;
+  int64_t FPosition = 0;
 };
+
+// A save whose write failed and whose old bytes could not be put back: they
+// are in the safety copy at CopyPath(), which stays.
+class ESafetyCopyKept : public EWriteError {
+ public:
+  explicit ESafetyCopyKept(const AnsiString& copyPath);
+  const AnsiString& CopyPath() const { return FCopyPath; }
+
+ private:
+  AnsiString FCopyPath;
+};
+
+// A process over its file size limit is sent SIGXFSZ, which ends it; ignored,
+// the write that passes the limit fails as any other write does. Called once
+// at start-up.
+void IgnoreFileSizeSignal();
 
 // A memory stream whose data is a string.
 class TStringStream : public TStream {

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/qt/internal/X11Selection.h"
 #include "platform/text/Cp932.h"
 
 const char* const TClipboard::PrivateMimeType = "application/x-sorvelan-cp932";
@@ -21,6 +22,26 @@ QClipboard* SystemClipboard() {
                        : nullptr;
   if (!cb) throw EClipboardException("クリップボードを開けません");
   return cb;
+}
+
+// How long another program's clipboard may take to start answering.
+constexpr int kClipboardWaitMs = 5000;
+
+// What the clipboard holds, fetched once for one read. Another X client's
+// data is fetched here with one bounded wait; the toolkit's own fetch waits
+// five seconds for every format it is asked about, so an owner that has
+// stopped answering would freeze the window several times over. What this
+// program put there itself, or any clipboard off X, comes from the toolkit.
+const QMimeData* ClipboardContents(std::unique_ptr<QMimeData>& fetched) {
+  QClipboard* cb = SystemClipboard();
+  if (cb->ownsClipboard() || QGuiApplication::platformName() != QLatin1String("xcb")) return cb->mimeData();
+  fetched = std::make_unique<QMimeData>();
+  switch (ReadX11Clipboard(TClipboard::PrivateMimeType, kClipboardWaitMs, *fetched)) {
+    case TX11ClipboardRead::Read: return fetched.get();
+    case TX11ClipboardRead::NoDisplay: return cb->mimeData();
+    case TX11ClipboardRead::NoAnswer: break;
+  }
+  throw EClipboardException("クリップボードを開けません");
 }
 
 // CF_TEXT ends at its first NUL, whatever the source put after it.
@@ -50,7 +71,8 @@ void TClipboard::SetAsText(const AnsiString& text) {
 }
 
 AnsiString TClipboard::GetAsText() const {
-  const QMimeData* mime = SystemClipboard()->mimeData();
+  std::unique_ptr<QMimeData> fetched;
+  const QMimeData* mime = ClipboardContents(fetched);
   if (!mime) return AnsiString();
   if (mime->hasFormat(PrivateMimeType)) {
     const QByteArray raw = mime->data(PrivateMimeType);
@@ -63,7 +85,8 @@ AnsiString TClipboard::GetAsText() const {
 }
 
 bool TClipboard::HasText() const {
-  const QMimeData* mime = SystemClipboard()->mimeData();
+  std::unique_ptr<QMimeData> fetched;
+  const QMimeData* mime = ClipboardContents(fetched);
   return mime && (mime->hasFormat(PrivateMimeType) || mime->hasText());
 }
 

@@ -17,6 +17,8 @@ class EClipboardException : public Exception {
 // code page 932, characters it cannot hold becoming "?", and cut at the first
 // NUL. Needs a running QGuiApplication; without one, and when the system
 // clipboard cannot be reached, the operations raise EClipboardException.
+// Reading waits at most five seconds for another program that holds the
+// clipboard, and raises it too when no answer came.
 class TClipboard {
  public:
   // MIME type of the exact code page 932 bytes.

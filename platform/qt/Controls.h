@@ -115,7 +115,7 @@ class TControl : public TComponent {
   void SetHint(const AnsiString& h) { FHint = h; }
   bool GetShowHint() const { return FShowHint; }
   void SetShowHint(bool v) { FShowHint = v; }
-  QMenu* GetPopupMenu() const { return FPopupMenu; }  // not owned; shown on a right click
+  QMenu* GetPopupMenu() const { return FPopupMenu; }  // not owned; shown on a right click and the menu keys
   void SetPopupMenu(QMenu* m) { FPopupMenu = m; }
   int GetHelpContext() const { return FHelpContext; }
   void SetHelpContext(int v) { FHelpContext = v; }

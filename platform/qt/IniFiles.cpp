@@ -189,9 +189,11 @@ void TIniFile::Save() const {
   for (const Line& line : FLines) content += line.Text + FLineEnd;
 
   try {
-    TReplacingFileStream out(FFileName);
+    TFileSaveStream out(FFileName);
     out.WriteBuffer(content.data(), static_cast<int>(content.size()));
     out.Commit();
+  } catch (const ESafetyCopyKept& e) {
+    throw EIniFileException(FFileName + " に書き込めません (元の内容は " + e.CopyPath() + " に残してあります)");
   } catch (const EStreamError&) {
     throw EIniFileException(FFileName + " に書き込めません");
   }

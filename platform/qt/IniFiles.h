@@ -16,8 +16,8 @@ class EIniFileException : public Exception {
 // Section and key names match case-insensitively and with surrounding blanks
 // ignored; the first matching section and the first matching key in it win.
 // The file is read once when the object is made; every write changes that
-// copy and at once writes the whole file again through a temporary file that
-// is renamed over the old one, so a failed write leaves the old file intact.
+// copy and at once saves the whole file again (TFileSaveStream: the file's
+// own permission decides, and a failed write leaves the old file intact).
 // Lines that are not the key being written (comments, other sections, other
 // keys, blank lines) are kept as they were.
 class TIniFile {

@@ -3,12 +3,14 @@
 #include "platform/qt/internal/KeyInput.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QInputMethodQueryEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QPointer>
 #include <QTextCharFormat>
@@ -173,6 +175,30 @@ QRect InputCursorRect(TWinControl* control) {
   return QRect(origin, QSize(1, fm.height()));
 }
 
+// The control's pop-up menu opened from the keyboard: just below the caret,
+// inside the client area when the caret is out of view. False when the
+// control has none.
+bool PopUpAtCaret(TWinControl* control) {
+  QMenu* menu = control->GetPopupMenu();
+  QWidget* widget = InputOf(control).TargetWidget();
+  if (!menu || !widget) return false;
+  // The window system may have opened it already for the same key.
+  if (menu->isVisible()) return true;
+  const QRect client = InputOf(control).ClientArea();
+  const QRect caret = InputCursorRect(control);
+  const QPoint at(std::clamp(caret.left(), client.left(), client.right()),
+                  std::clamp(caret.top() + caret.height(), client.top(), client.bottom()));
+  menu->popup(widget->mapToGlobal(at));
+  return true;
+}
+
+// The keys that open the pop-up menu: the Menu key and Shift+F10.
+bool IsMenuKey(int vk, Qt::KeyboardModifiers m) {
+  const Qt::KeyboardModifiers held = m & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+  return (vk == VK_APPS && !(held & (Qt::ControlModifier | Qt::AltModifier))) ||
+         (vk == VK_F10 && held == Qt::ShiftModifier);
+}
+
 // --- the translations --------------------------------------------------------
 
 bool KeyPress(TWinControl* control, QKeyEvent* e) {
@@ -189,6 +215,11 @@ bool KeyPress(TWinControl* control, QKeyEvent* e) {
   EventModifiersScope scope(e->modifiers());
   const bool sys = AltHeld(e->modifiers()) || vk == VK_F10;
   InputOf(control).Send(sys ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<uintptr_t>(vk), data);
+  // As the window's default handling of these keys does.
+  if (IsMenuKey(vk, e->modifiers()) && Alive(widget) && PopUpAtCaret(control)) {
+    e->accept();
+    return true;
+  }
   if (sys) return false;  // menus and their mnemonics stay with the toolkit
   for (unsigned char b : CharBytesFromQt(*e, vk)) {
     if (!Alive(widget)) break;
@@ -508,6 +539,12 @@ bool TranslateKeyboardEvent(TWinControl* control, QEvent* event) {
       return InputMethod(control, static_cast<QInputMethodEvent*>(event));
     case QEvent::InputMethodQuery:
       return InputMethodQuery(control, static_cast<QInputMethodQueryEvent*>(event));
+    case QEvent::ContextMenu:
+      // The Menu key on X: the toolkit would place the menu at the middle of
+      // the control.
+      if (static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard)
+        return PopUpAtCaret(control);
+      return false;
     case QEvent::FocusIn:
       if (QWidget* w = InputOf(control).TargetWidget()) w->setAttribute(Qt::WA_InputMethodEnabled, WantsInputMethod(control));
       return false;

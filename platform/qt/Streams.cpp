@@ -35,7 +35,9 @@ int THandleStream::Read(void* buffer, int count) {
     ssize_t n = ::read(FHandle, static_cast<char*>(buffer) + done, static_cast<size_t>(count - done));
     if (n < 0) {
       if (errno == EINTR) continue;
-      return done > 0 ? done : -1;
+      // Bytes read before the error are not the whole: a short count would
+      // pass for the end of the file.
+      return -1;
     }
     if (n == 0) break;
     done += static_cast<int>(n);
@@ -98,74 +100,6 @@ TFileStream::~TFileStream() {
 
 // ---------------------------------------------------------------------------
 
-TReplacingFileStream::TReplacingFileStream(const AnsiString& fileName)
-    : THandleStream(-1), FTarget(fileName) {
-  const EFCreateError refused(Format(LibMsg::FCreateError, fileName.c_str()));
-  struct stat st;
-  bool exists = ::lstat(fileName.c_str(), &st) == 0;
-  if (exists && S_ISLNK(st.st_mode)) {
-    // The link stays; the file it names gets the new content.
-    char* resolved = ::realpath(fileName.c_str(), nullptr);
-    if (resolved) {
-      FTarget = resolved;
-      std::free(resolved);
-    }
-    exists = ::stat(FTarget.c_str(), &st) == 0;
-  }
-  if (exists && !S_ISREG(st.st_mode)) throw refused;
-
-  // A name beside the target that no other file has (O_EXCL refuses one
-  // that exists, links included); a file name near the longest allowed
-  // leaves no room for the suffix and takes a short name in its folder.
-  const std::string pid = std::to_string(static_cast<long>(::getpid()));
-  const size_t slash = FTarget.rfind('/');
-  const AnsiString folder = slash == AnsiString::npos ? AnsiString() : FTarget.substr(0, slash + 1);
-  const AnsiString shortBase = folder + ".~" + pid;
-  AnsiString base = FTarget + ".~" + pid;
-  for (int n = 0; FHandle < 0 && n < 100; ++n) {
-    const AnsiString name = base + "." + std::to_string(n);
-    FHandle = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (FHandle >= 0) {
-      FTemp = name;
-    } else if (errno == ENAMETOOLONG && base != shortBase) {
-      base = shortBase;
-      n = -1;  // count again under the short name
-    } else if (errno != EEXIST) {
-      break;
-    }
-  }
-  if (FHandle < 0) throw refused;
-  if (exists) {
-    // Best effort: an owner or group this process may not give stays its own.
-    if (::fchown(FHandle, st.st_uid, st.st_gid) != 0) {
-      // Not allowed: the new file belongs to this process's user.
-    }
-    ::fchmod(FHandle, st.st_mode & 07777);
-  }
-}
-
-TReplacingFileStream::~TReplacingFileStream() { Discard(); }
-
-void TReplacingFileStream::Discard() {
-  if (FHandle >= 0) ::close(FHandle);
-  FHandle = -1;
-  if (!FTemp.empty()) ::unlink(FTemp.c_str());
-  FTemp.clear();
-}
-
-void TReplacingFileStream::Commit() {
-  if (FTemp.empty()) throw EWriteError(LibMsg::WriteError);
-  bool ok = ::fsync(FHandle) == 0;
-  ok = ::close(FHandle) == 0 && ok;
-  FHandle = -1;
-  if (ok && ::rename(FTemp.c_str(), FTarget.c_str()) == 0) {
-    FTemp.clear();
-    return;
-  }
-  Discard();
-  throw EWriteError(LibMsg::WriteError);
-}
-
 // ---------------------------------------------------------------------------
 // A string stream is a byte string and a position that may lie past its
 // end (a write there fills the gap with zeros).
@@ -198,14 +132,25 @@ int64_t SeekIn(const Bytes& data, int64_t& pos, int64_t offset, int origin) {
   pos = p;
   return pos;
 }
+
+template <typename Bytes>
+void ResizeTo(Bytes& data, int64_t& pos, int64_t newSize) {
+  if (newSize < 0) newSize = 0;
+  data.resize(static_cast<size_t>(newSize), '\0');
+  if (pos > newSize) pos = newSize;
+}
 }  // namespace
 
 int TStringStream::Read(void* buffer, int count) { return ReadFrom(FData, FPosition, buffer, count); }
 int TStringStream::Write(const void* buffer, int count) { return WriteTo(FData, FPosition, buffer, count); }
 int64_t TStringStream::Seek(int64_t offset, int origin) { return SeekIn(FData, FPosition, offset, origin); }
 
-void TStringStream::SetSize(int64_t newSize) {
-  if (newSize < 0) newSize = 0;
-  FData.resize(static_cast<size_t>(newSize), '\0');
-  if (FPosition > newSize) FPosition = newSize;
-}
+void TStringStream::SetSize(int64_t newSize) { ResizeTo(FData, FPosition, newSize); }
+
+// The content of a save is gathered as a string stream's is (the saving
+// itself is in FileSave.cpp).
+int TFileSaveStream::Read(void* buffer, int count) { return ReadFrom(FData, FPosition, buffer, count); }
+int TFileSaveStream::Write(const void* buffer, int count) { return WriteTo(FData, FPosition, buffer, count); }
+int64_t TFileSaveStream::Seek(int64_t offset, int origin) { return SeekIn(FData, FPosition, offset, origin); }
+
+void TFileSaveStream::SetSize(int64_t newSize) { ResizeTo(FData, FPosition, newSize); }

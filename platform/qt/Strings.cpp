@@ -83,7 +83,11 @@ void TStrings::EndUpdate() {
 void TStrings::LoadFromStream(TStream* stream) {
   int64_t size = stream->GetSize() - stream->GetPosition();
   AnsiString buf(static_cast<size_t>(std::max<int64_t>(0, size)), '\0');
-  if (!buf.empty()) buf.resize(static_cast<size_t>(std::max(0, stream->Read(buf.data(), static_cast<int>(buf.size())))));
+  if (!buf.empty()) {
+    const int got = stream->Read(buf.data(), static_cast<int>(buf.size()));
+    if (got < 0) throw EReadError(LibMsg::ReadError);
+    buf.resize(static_cast<size_t>(got));
+  }
   SetText(buf);
 }
 

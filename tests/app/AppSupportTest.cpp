@@ -1,15 +1,25 @@
 #include <gtest/gtest.h>
 
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QTimer>
+#include <QTreeView>
 #include <algorithm>
 #include <memory>
 
 #include "app/AppSupport.h"
+#include "app/Program.h"
 #include "platform/qt/Classes.h"
 #include "platform/qt/Controls.h"
 #include "tests/app/BoxRecorder.h"
+#include "tests/common/TempFiles.h"
 #include "tests/common/TestApp.h"
 
 namespace {
@@ -113,6 +123,73 @@ TEST(FileDialogs, TheHookAnswersInPlaceOfTheUser) {
   dlg.ExecuteHook = [](AnsiString&) { return false; };
   EXPECT_FALSE(dlg.Execute());
   EXPECT_EQ(dlg.FileName, "/tmp/new.txt");
+}
+
+TEST(FileDialogs, TheFileListSpeaksJapaneseAndHasRoomForWhatItShows) {
+  TestApp();
+  InstallQtJapanese(QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+  UseJapaneseLocale();
+  TempDir dir;
+  // The dialog keeps its column widths in the user's settings: none here.
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(dir.Path("settings")));
+  WriteAll(dir.Path("sample.txt"), std::string(234, 'a'));
+  {
+    QFile f(QString::fromStdString(dir.Path("sample.txt")));
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(QDateTime(QDate(2023, 12, 9), QTime(15, 19, 22)), QFileDevice::FileModificationTime));
+  }
+  ASSERT_TRUE(QDir().mkdir(QString::fromStdString(dir.Path("sub"))));
+
+  struct Row {
+    std::string Name, Size, Type, Date;  // an empty Date is not checked
+  };
+  const std::vector<Row> expected = {
+      {"sample.txt", "234 バイト", "平文テキストドキュメント", "2023/12/09 15:19"},
+      {"sub", "", "フォルダー", ""},
+  };
+  TFileDialog dlg(nullptr, TFileDialog::Open);
+  dlg.FileName = dir.Path("sample.txt");
+  bool checked = false;
+  QTimer::singleShot(0, [&] {
+    auto* fd = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(fd, nullptr);
+    auto* tree = fd->findChild<QTreeView*>(QStringLiteral("treeView"));
+    ASSERT_NE(tree, nullptr);
+    const QAbstractItemModel* model = tree->model();
+    auto text = [&](int row, int col) { return model->index(row, col, tree->rootIndex()).data().toString(); };
+    auto rowOf = [&](const std::string& name) {
+      for (int r = 0; r < model->rowCount(tree->rootIndex()); ++r)
+        if (text(r, 0).toStdString() == name) return r;
+      return -1;
+    };
+    // The folder is read, and the details found, on a thread of the dialog.
+    EXPECT_TRUE(PumpUntil([&] {
+      for (const Row& e : expected)
+        if (rowOf(e.Name) < 0 || text(rowOf(e.Name), 2).isEmpty()) return false;
+      return true;
+    }));
+    PumpUntil([] { return false; }, 100);  // the columns are fitted after the rows came
+    for (const Row& e : expected) {
+      const int r = rowOf(e.Name);
+      ASSERT_GE(r, 0) << e.Name;
+      EXPECT_EQ(text(r, 1).toStdString(), e.Size) << e.Name;
+      EXPECT_EQ(text(r, 2).toStdString(), e.Type) << e.Name;
+      if (!e.Date.empty()) {
+        EXPECT_EQ(text(r, 3).toStdString(), e.Date) << e.Name;
+      }
+    }
+    QHeaderView* header = tree->header();
+    for (int c = 1; c <= 3; ++c) {
+      const int content = static_cast<QAbstractItemView*>(tree)->sizeHintForColumn(c);
+      EXPECT_GE(header->sectionSize(c), content) << "column " << c;
+      EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c)) << "column " << c;
+    }
+    checked = true;
+    fd->reject();
+  });
+  EXPECT_FALSE(dlg.Execute());
+  EXPECT_TRUE(checked);
+  QLocale::setDefault(QLocale::c());
 }
 
 // The real box: labels, title, default and escape buttons.

@@ -3,8 +3,17 @@
 #include <QFile>
 #include <QTextBrowser>
 
+#include <filesystem>
+
 #include "app/HelpViewer.h"
 #include "tests/app/FormFixture.h"
+#include "tests/common/AsUser.h"
+#include "tests/common/IoFaults.h"
+
+// The toolkit's key path through the shortcut map (what a real key press
+// goes through before it reaches the focused widget).
+Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
+                                               const QString& text, bool autorep, ushort count);
 
 namespace {
 
@@ -38,6 +47,30 @@ TEST_F(FileCommands, OpenThatFailsToReadKeepsTheNamesAndTitle) {
   // Both panes still show the file that was open.
   EXPECT_EQ(Rows(form->AFEdit1), (std::vector<std::string>{"a\r", ""}));
   EXPECT_EQ(Rows(form->AFEdit2), (std::vector<std::string>{"a\r", ""}));
+}
+
+// A read that fails part-way is an error, not the end of a short file.
+TEST_F(FileCommands, AReadErrorPartWayIsShownAndKeepsBothPanesNamesAndTitle) {
+  const std::string in = dir.Path("in.txt");
+  OpenFile(in, "a\r\n");
+  form->AFEdit2->SetLine(0, "edited\r");
+  std::string text;
+  for (int i = 0; i < 489; ++i) text += "12345678\r\n";  // 4,890 bytes
+  const std::string failing = dir.Path("failing.txt");
+  WriteAll(failing, text);
+  BoxRecorder boxes;
+  boxes.Answers = {mrNo};  // the save prompt
+  iofaults::Scope faults;
+  iofaults::FailReadsAfter(failing, 1000);
+  OpenAnswers(failing);
+  form->FileOpen1->trigger();
+  ASSERT_EQ(boxes.Boxes.size(), 2u);
+  EXPECT_EQ(boxes.Boxes[1].Title, "Sorvelan");
+  EXPECT_EQ(boxes.Boxes[1].Text, "ストリームの読み込みエラー");
+  EXPECT_EQ(Rows(form->AFEdit1), (std::vector<std::string>{"a\r", ""}));
+  EXPECT_EQ(Rows(form->AFEdit2), (std::vector<std::string>{"edited\r", ""}));
+  EXPECT_EQ(InputFileName, in);
+  EXPECT_EQ(Title(), "Sorvelan - " + in + " -> ");
 }
 
 TEST_F(FileCommands, OnlyRegularFilesAreOpened) {
@@ -264,6 +297,54 @@ TEST_F(FileCommands, AFailedWriteIsShownAndTheProgramGoesOn) {
   EXPECT_EQ(boxes.Boxes[0].Title, "Sorvelan");
   EXPECT_NE(boxes.Boxes[0].Text.find("no/such/folder/out.txt"), std::string::npos);
   EXPECT_TRUE(form->AFEdit2->isEdited());
+}
+
+// A file its user may not write is refused by every way of saving, as an
+// ordinary user sees it (root may write any file), and stays as it was.
+TEST_F(FileCommands, AReadOnlyFileIsRefusedBySaveSaveAsAndCtrlS) {
+  ::chmod(dir.Root().c_str(), 0755);
+  const std::string folder = dir.Path("own");
+  ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+  ASSERT_EQ(::chown(folder.c_str(), asuser::kUser, asuser::kUserGroup), 0);
+  const std::string out = folder + "/out.txt";
+  WriteAll(out, "old\r\n");
+  ASSERT_EQ(::chown(out.c_str(), asuser::kUser, asuser::kUserGroup), 0);
+  ASSERT_EQ(::chmod(out.c_str(), 0444), 0);
+  form->AFEdit2->SetLine(0, "edited");
+  // Ctrl+S goes through the active window's shortcuts.
+  form->show();
+  form->activateWindow();
+  QApplication::processEvents();
+  if (!form->isActiveWindow()) QApplication::setActiveWindow(form.get());
+
+  const asuser::Result r = asuser::Run([&] {
+    BoxRecorder boxes;
+    std::string seen;
+    auto note = [&](const char* way) {
+      seen += way;
+      for (const auto& b : boxes.Boxes) seen += " [" + b.Title + "] " + b.Text;
+      seen += form->AFEdit2->isEdited() ? "\n" : " (no longer edited)\n";
+      boxes.Boxes.clear();
+    };
+    SaveAnswers(out);
+    form->FileSaveAs1->trigger();
+    note("Save As");
+    form->FileSave1->trigger();
+    note("Save");
+    qt_sendShortcutOverrideEvent(form.get(), 0, Qt::Key_S, Qt::ControlModifier, QString(), false, 1);
+    note("Ctrl+S");
+    return seen;
+  });
+  form->hide();
+  if (!r.Skipped.empty()) GTEST_SKIP() << r.Skipped;
+  EXPECT_EQ(r.Failure, "");
+  const std::string refused = " [Sorvelan] ファイル " + out + " を作成できません\n";
+  EXPECT_EQ(r.Output, "Save As" + refused + "Save" + refused + "Ctrl+S" + refused);
+  EXPECT_EQ(ReadAll(out), "old\r\n");
+  struct stat st;
+  ASSERT_EQ(::stat(out.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0444u);
+  EXPECT_EQ(std::filesystem::directory_iterator(folder)->path(), out);  // nothing beside it
 }
 
 TEST_F(FileCommands, HelpOpensTheProgramsHelpPageInOneViewer) {

@@ -5,6 +5,7 @@
 #include <QDir>
 
 #include "platform/qt/IniFiles.h"
+#include "tests/common/IoFaults.h"
 #include "tests/common/TempFiles.h"
 
 namespace {
@@ -120,7 +121,7 @@ TEST(IniFileWrite, OtherLinesStayAndKeysAreReplacedOrAddedInTheirSection) {
 
 TEST(IniFileWrite, FailedWriteThrowsWithThePathAndLeavesNothingBehind) {
   TempDir dir;
-  // A folder in the file's place: the replacement cannot be renamed over it.
+  // A folder in the file's place: no file is saved over it.
   const std::string path = dir.Path("taken.ini");
   ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
   TIniFile ini(path);
@@ -132,33 +133,33 @@ TEST(IniFileWrite, FailedWriteThrowsWithThePathAndLeavesNothingBehind) {
   }
   EXPECT_EQ(QDir(QString::fromStdString(dir.Root())).entryList(QDir::Files).size(), 0);
 
-  // A folder that does not exist: the temporary file cannot be made.
+  // A folder that does not exist: no file can be made in it.
   TIniFile missing(dir.Path("no/such/dir.ini"));
   EXPECT_THROW(missing.WriteBool("Setting", "Furi1", true), EIniFileException);
 }
 
-TEST(IniFileWrite, FailedWriteKeepsTheOldFileWhole) {
+// A write in place that fails, and whose old bytes cannot be put back,
+// tells where they are kept.
+TEST(IniFileWrite, AFailedWriteThatCannotBeUndoneNamesTheSafetyCopy) {
   TempDir dir;
-  const std::string path = dir.Path("old.ini");
+  const std::string path = dir.Path("old.ini"), second = dir.Path("second.ini");
   const std::string old = "[Setting]\nFuri1=0\n";
   WriteAll(path, old);
-  TIniFile ini(path);
-  // Make the folder refuse the temporary file; root ignores modes, so only
-  // check when the refusal takes effect.
-  ASSERT_EQ(::chmod(dir.Root().c_str(), 0555), 0);
-  bool threw = false;
+  ASSERT_EQ(::link(path.c_str(), second.c_str()), 0);  // saved in place, for the other name
+  TIniFile ini(second);
+  iofaults::Scope faults;
+  iofaults::FailWrites(path);
   try {
     ini.WriteBool("Setting", "Furi1", true);
-  } catch (const EIniFileException&) {
-    threw = true;
+    FAIL() << "no error";
+  } catch (const EIniFileException& e) {
+    const std::string prefix = second + " に書き込めません (元の内容は ";
+    ASSERT_EQ(e.Message().substr(0, prefix.size()), prefix);
+    const std::string kept = e.Message().substr(prefix.size(), e.Message().find(" に残して", prefix.size()) - prefix.size());
+    EXPECT_EQ(e.Message(), prefix + kept + " に残してあります)");
+    EXPECT_EQ(ReadAll(kept), old);
   }
-  ::chmod(dir.Root().c_str(), 0755);
-  if (threw) {
-    EXPECT_EQ(ReadAll(path), old);
-    EXPECT_FALSE(ini.ReadBool("Setting", "Furi1", true));  // the copy was rolled back too
-  } else {
-    EXPECT_EQ(ReadAll(path), "[Setting]\nFuri1=1\n");
-  }
+  EXPECT_FALSE(ini.ReadBool("Setting", "Furi1", true));  // the copy in memory was rolled back too
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The program on a real X server (Xvfb, xcb platform), driven through the
 // window system's own key path: the file dialog and what it leaves behind,
-// Qt's standard texts in Japanese, and the hint of a menu opened from the
-// keyboard.
+// Qt's standard texts in Japanese, the hint of a menu opened from the
+// keyboard, and a paste from a program that has stopped answering.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -21,8 +21,10 @@
 
 #include "app/Program.h"
 #include "app/Unit1.h"
+#include "tests/app/BoxRecorder.h"
 #include "tests/common/TempFiles.h"
 #include "tests/common/TestApp.h"
+#include "tests/common/XClipboardOwner.h"
 #include "tests/common/XcbChild.h"
 
 namespace {
@@ -143,6 +145,37 @@ void DriveKeyboardMenu() {
 
 TEST(RealServer, AMenuOpenedFromTheKeyboardShowsTheHintOfItsFirstItem) {
   OnRealServer(DriveKeyboardMenu);
+}
+
+// --- a paste from a program that does not answer ---------------------------
+
+void DrivePasteFromSilentOwner() {
+  RunProgram([] {
+    TAFEdit* pane = Form1->AFEdit2;
+    pane->SetLine(0, "abc\r");
+    pane->AddLine("def");
+    pane->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return QApplication::focusWidget() == pane->GetWidget(); }));
+    const std::vector<std::string> before = {pane->GetLine(0), pane->GetLine(1)};
+
+    XClipboardOwner silent({{"UTF8_STRING", "xyz"}}, false);
+    ASSERT_TRUE(silent.Owns());
+    BoxRecorder boxes;
+    QElapsedTimer t;
+    t.start();
+    QTest::keyClick(Form1->windowHandle(), Qt::Key_V, Qt::ControlModifier);
+    PumpUntil([&] { return !boxes.Boxes.empty(); }, 20000);
+    // One wait of five seconds, not one for every format asked about.
+    EXPECT_LT(t.elapsed(), 10000);
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text, "クリップボードを開けません");
+    EXPECT_EQ(pane->GetLinesCount(), 2);
+    EXPECT_EQ((std::vector<std::string>{pane->GetLine(0), pane->GetLine(1)}), before);
+  });
+}
+
+TEST(RealServer, APasteFromAProgramThatDoesNotAnswerEndsInAnErrorAndChangesNothing) {
+  OnRealServer(DrivePasteFromSilentOwner);
 }
 
 // --- Qt's translation ----------------------------------------------------------

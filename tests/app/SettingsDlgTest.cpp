@@ -7,10 +7,13 @@
 #include <QPushButton>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "app/Commands.h"
 #include "app/SettingsDlg.h"
 #include "app/Unit1.h"
 #include "tests/app/BoxRecorder.h"
+#include "tests/common/AsUser.h"
 #include "tests/common/TempFiles.h"
 #include "tests/common/TestApp.h"
 
@@ -202,6 +205,54 @@ TEST_F(SettingsDialog, UnwritableFileShowsTheErrorAndStillCloses) {
   EXPECT_EQ(boxes.Boxes[0].Text, ini + " に書き込めません");
   EXPECT_EQ(boxes.Boxes[0].Type, mtError);
   EXPECT_FALSE(dlg.isVisible());
+}
+
+// OK as an ordinary user (root may write any file): the settings file's own
+// permission decides, not its folder's. A read-only file is refused and
+// stays as it was; a writable one in a folder the user cannot write (a
+// program folder of root's) is written.
+TEST_F(SettingsDialog, OkWritesWhatTheFileItselfAllows) {
+  ::chmod(dir.Root().c_str(), 0755);
+  struct Case {
+    const char* name;
+    uid_t folderOwner;
+    mode_t fileMode;
+    std::string box;  // "" when written
+  };
+  const std::vector<Case> cases = {
+      {"read-only file in the user's folder", asuser::kUser, 0444, "に書き込めません"},
+      {"writable file in root's program folder", 0, 0644, ""},
+  };
+  const std::string old = "; sorvelan\n";
+  for (const Case& c : cases) {
+    const std::string folder = dir.Path(c.name);
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    ASSERT_EQ(::chown(folder.c_str(), c.folderOwner, c.folderOwner), 0);
+    const std::string path = folder + "/sorvelan.ini";
+    WriteAll(path, old);
+    ASSERT_EQ(::chown(path.c_str(), asuser::kUser, asuser::kUserGroup), 0);
+    ASSERT_EQ(::chmod(path.c_str(), c.fileMode), 0);
+    TOKBottomDlg dlg(nullptr, path);
+    dlg.show();
+    const asuser::Result r = asuser::Run([&] {
+      BoxRecorder boxes;
+      dlg.OKBtn->click();
+      std::string seen;
+      for (const auto& b : boxes.Boxes) seen += b.Text;
+      return seen;
+    });
+    if (!r.Skipped.empty()) GTEST_SKIP() << r.Skipped;
+    EXPECT_EQ(r.Failure, "") << c.name;
+    EXPECT_EQ(r.Output, c.box.empty() ? "" : path + " " + c.box) << c.name;
+    EXPECT_EQ(ReadAll(path),
+              c.box.empty() ? old + "\n" + Expected({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) : old)
+        << c.name;
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, c.fileMode) << c.name;
+    EXPECT_EQ(st.st_uid, asuser::kUser) << c.name;
+    EXPECT_EQ(std::filesystem::directory_iterator(folder)->path(), path) << c.name;  // nothing beside it
+  }
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
+#include "tests/common/AsUser.h"
+#include "tests/common/IoFaults.h"
 #include "tests/common/TempFiles.h"
 #include "tests/editor/RowsFixture.h"
 
@@ -341,24 +343,21 @@ TEST_F(FilesTest, AFailedSaveKeepsTheTextEdited) {
 }
 
 // Files this process may write are held to `limit` bytes for the life of the
-// object (as a full disk would hold them); a longer write fails.
+// object (as a full disk would hold them); a longer write fails. The signal
+// of the limit is ignored as the program's start-up ignores it.
 class FileSizeLimit {
  public:
   explicit FileSizeLimit(rlim_t limit) {
+    IgnoreFileSizeSignal();
     getrlimit(RLIMIT_FSIZE, &FOld);
-    FOldSignal = std::signal(SIGXFSZ, SIG_IGN);
     rlimit lower = FOld;
     lower.rlim_cur = limit;
     setrlimit(RLIMIT_FSIZE, &lower);
   }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &FOld);
-    std::signal(SIGXFSZ, FOldSignal);
-  }
+  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &FOld); }
 
  private:
   rlimit FOld{};
-  void (*FOldSignal)(int) = nullptr;
 };
 
 std::vector<std::string> FolderNames(const fs::path& dir) {
@@ -388,33 +387,106 @@ TEST_F(FilesTest, AFailedSaveLeavesTheOldFileWhole) {
   EXPECT_FALSE(edit->isEdited());
 }
 
-// A stream that fails part-way: the load must not pass off part of the text.
+// A stream that fails part-way, after a first block of `first` bytes: the
+// load must not pass off part of the text.
 class FailingStream : public TStream {
  public:
+  explicit FailingStream(int first) : FFirst(first) {}
   int Read(void* buffer, int count) override {
     if (FReads++ > 0) return -1;
-    std::memset(buffer, 'x', static_cast<size_t>(count));
+    const int n = Min(count, FFirst);
+    std::memset(buffer, 'x', static_cast<size_t>(n));
     static_cast<char*>(buffer)[10] = '\n';
-    return count;
+    return n;
   }
   int Write(const void*, int) override { return -1; }
   int64_t Seek(int64_t, int origin) override { return origin == soEnd ? 1 << 20 : 0; }
 
  private:
+  int FFirst;
   int FReads = 0;
 };
 
 TEST_F(FilesTest, AReadErrorLeavesTheTextAsItWasAndIsReported) {
-  SetRows({"before\r", "after"});
-  edit->SetLine(1, "edited");
-  edit->GetLinesAttr(0)->Indent = 3;
-  FailingStream stream;
-  EXPECT_THROW(edit->LoadFromStream(&stream, TConvMode()), EReadError);
-  EXPECT_EQ(GetRows(), (Rows{"before\r", "edited"}));
-  EXPECT_EQ(edit->GetLinesAttr(0)->Indent, 3);
-  EXPECT_TRUE(edit->isEdited());
-  edit->Undo();
-  EXPECT_EQ(GetRows(), (Rows{"before\r", "after"}));
+  // 489 rows of ten bytes, of which a read gives 1,000 before it fails.
+  std::string text;
+  for (int i = 0; i < 489; ++i) text += "12345678\r\n";
+  const std::string path = Path("partway.txt");
+  WriteAll(path, text);
+  struct Case {
+    const char* name;
+    std::function<void()> load;
+  };
+  const std::vector<Case> cases = {
+      {"a full block, then an error", [&] { FailingStream s(1 << 20); edit->LoadFromStream(&s, TConvMode()); }},
+      {"a short block, then an error", [&] { FailingStream s(1000); edit->LoadFromStream(&s, TConvMode()); }},
+      {"a file whose read fails after 1,000 of 4,890 bytes",
+       [&] {
+         iofaults::Scope faults;
+         iofaults::FailReadsAfter(path, 1000);
+         edit->LoadFromFile(path, TConvMode());
+       }},
+      {"a raw file whose read fails",
+       [&] {
+         SetRows({"raw\r", ""});
+         const std::string raw = Save(Mode({cmRaw}));
+         WriteAll(path, raw);
+         SetRows({"before\r", "after"});
+         edit->SetLine(1, "edited");
+         edit->GetLinesAttr(0)->Indent = 3;
+         iofaults::Scope faults;
+         iofaults::FailReadsAfter(path, 300);
+         edit->LoadFromFile(path, Mode({cmRaw}));
+       }},
+  };
+  for (const Case& c : cases) {
+    SetRows({"before\r", "after"});
+    edit->SetLine(1, "edited");
+    edit->GetLinesAttr(0)->Indent = 3;
+    EXPECT_THROW(c.load(), EReadError) << c.name;
+    EXPECT_EQ(GetRows(), (Rows{"before\r", "edited"})) << c.name;
+    EXPECT_EQ(edit->GetLinesAttr(0)->Indent, 3) << c.name;
+    EXPECT_TRUE(edit->isEdited()) << c.name;
+    edit->Undo();
+    EXPECT_EQ(GetRows(), (Rows{"before\r", "after"})) << c.name;
+  }
+}
+
+// The control's save keeps the file what it was: a hard link shares the
+// text, a dangling link gets its file, and a file the user may not write is
+// refused with the text still edited.
+TEST_F(FilesTest, SaveToFileKeepsLinksAndTheFilesPermission) {
+  SetRows({"text\r", ""});
+  edit->SetLine(0, "edited\r");
+  const std::string file = Path("file.txt"), second = Path("second.txt"), link = Path("link.txt");
+  WriteAll(file, "old");
+  ASSERT_EQ(::link(file.c_str(), second.c_str()), 0);
+  fs::create_symlink("missing.txt", link);
+  edit->SaveToFile(second, TConvMode());
+  EXPECT_EQ(ReadAll(file), "edited\r\n");
+  edit->SetLine(0, "linked\r");
+  edit->SaveToFile(link, TConvMode());
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadAll(Path("missing.txt")), "linked\r\n");
+
+  const std::string readOnly = Path("readonly.txt");
+  WriteAll(readOnly, "old");
+  ::chmod(dir.Root().c_str(), 0755);
+  ASSERT_EQ(::chown(readOnly.c_str(), asuser::kUser, asuser::kUserGroup), 0);
+  ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+  edit->SetLine(0, "refused\r");
+  const asuser::Result r = asuser::Run([&]() -> std::string {
+    try {
+      edit->SaveToFile(readOnly, TConvMode());
+      return "saved";
+    } catch (const EFCreateError& e) {
+      return e.Message() + (edit->isEdited() ? "" : " (no longer edited)");
+    }
+  });
+  if (!r.Skipped.empty()) GTEST_SKIP() << r.Skipped;
+  EXPECT_EQ(r.Failure, "");
+  EXPECT_EQ(r.Output, "ファイル " + readOnly + " を作成できません");
+  EXPECT_EQ(ReadAll(readOnly), "old");
 }
 
 // Where a NUL ended the text, counted in bytes of the stream.

@@ -1,8 +1,13 @@
 // The key-down side: caret steps, word jumps, Shift selection, held keys,
-// Delete and Backspace, the keyboard unindent, page and clipboard keys.
+// Delete and Backspace, the keyboard unindent, page and clipboard keys, the
+// keys of the pop-up menu.
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
 
+#include "platform/qt/internal/ControlInput.h"
 #include "tests/editor/KeysFixture.h"
 
 namespace {
@@ -451,6 +456,54 @@ TEST_F(KeysTest, OnKeyDownCanTakeTheKey) {
   EXPECT_EQ(edit->FCaret, TPoint(0, 0));
   Key(VK_END);
   EXPECT_EQ(edit->FCaret, TPoint(3, 0));
+}
+
+TEST_F(KeysTest, TheMenuKeysOpenThePopupMenuJustBelowTheCaret) {
+  QMenu menu;
+  menu.addAction("x");
+  edit->SetPopupMenu(&menu);
+  SetRows({"abcdef\r", "abcdef\r", ""});
+  Key(VK_DOWN);
+  Keys(VK_RIGHT, 3);
+  ASSERT_EQ(edit->FCaret, TPoint(3, 1));
+  const TRect caret = GetCaretState().Bounds;
+  QWidget* w = edit->GetWidget();
+  const QPoint belowCaret = w->mapToGlobal(edit->Input().ClientArea().topLeft() + QPoint(caret.Left, caret.Bottom));
+
+  struct Case {
+    const char* name;
+    int key;  // 0: the event the window system makes of the Menu key on X
+    Qt::KeyboardModifiers modifiers;
+    bool opens;
+  };
+  const std::vector<Case> cases = {
+      {"Menu key", Qt::Key_Menu, Qt::NoModifier, true},
+      {"Shift+F10", Qt::Key_F10, Qt::ShiftModifier, true},
+      {"keyboard menu event", 0, Qt::NoModifier, true},
+      {"F10 alone", Qt::Key_F10, Qt::NoModifier, false},
+      {"Ctrl+Shift+F10", Qt::Key_F10, Qt::ShiftModifier | Qt::ControlModifier, false},
+  };
+  for (const Case& c : cases) {
+    if (c.key == 0) {
+      // The toolkit puts it at the middle of the control.
+      const QPoint middle(w->width() / 2, w->height() / 2);
+      QContextMenuEvent e(QContextMenuEvent::Keyboard, middle, w->mapToGlobal(middle));
+      QApplication::sendEvent(w, &e);
+    } else {
+      QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers);
+      QApplication::sendEvent(w, &press);
+      QKeyEvent release(QEvent::KeyRelease, c.key, c.modifiers);
+      QApplication::sendEvent(w, &release);
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(menu.isVisible(), c.opens) << c.name;
+    if (c.opens) {
+      EXPECT_EQ(menu.pos(), belowCaret) << c.name;
+    }
+    menu.hide();
+    EXPECT_EQ(edit->FCaret, TPoint(3, 1)) << c.name;
+  }
+  edit->SetPopupMenu(nullptr);
 }
 
 }  // namespace

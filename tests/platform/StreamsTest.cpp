@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/qt/Classes.h"
+#include "tests/common/IoFaults.h"
 
 namespace {
 
@@ -119,7 +120,7 @@ TEST(TFileStream, OnlyRegularFilesAreOpenedAndNothingBlocks) {
   std::filesystem::remove_all(dir);
 }
 
-class ReplacingFile : public ::testing::Test {
+class SavedFile : public ::testing::Test {
  protected:
   void SetUp() override {
     std::filesystem::remove_all(dir);
@@ -140,20 +141,20 @@ class ReplacingFile : public ::testing::Test {
   static void Write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
   // One folder per test and process: tests may run side by side.
-  const std::string dir = TempPath("replacing_") + std::to_string(::getpid()) + "_" +
+  const std::string dir = TempPath("saved_") + std::to_string(::getpid()) + "_" +
                           ::testing::UnitTest::GetInstance()->current_test_info()->name();
   const std::string file = dir + "/file.txt";
 };
 
-TEST_F(ReplacingFile, TheOldFileStaysUntilCommit) {
+TEST_F(SavedFile, TheOldFileStaysUntilCommit) {
   Write(file, "old");
   {
-    TReplacingFileStream out(file);
+    TFileSaveStream out(file);
     out.WriteBuffer("new text", 8);
     out.Seek(0, soBeginning);  // seekable, as the raw format needs
     out.WriteBuffer("N", 1);
     EXPECT_EQ(Read(file), "old");
-    EXPECT_EQ(Names().size(), 2u);
+    EXPECT_EQ(Names(), std::vector<std::string>{"file.txt"});
     out.Commit();
   }
   EXPECT_EQ(Read(file), "New text");
@@ -161,7 +162,7 @@ TEST_F(ReplacingFile, TheOldFileStaysUntilCommit) {
 
   // Without Commit nothing changes and nothing is left behind.
   {
-    TReplacingFileStream out(file);
+    TFileSaveStream out(file);
     out.WriteBuffer("lost", 4);
   }
   EXPECT_EQ(Read(file), "New text");
@@ -170,7 +171,7 @@ TEST_F(ReplacingFile, TheOldFileStaysUntilCommit) {
   // A new name is created by the commit.
   const std::string fresh = dir + "/fresh.txt";
   {
-    TReplacingFileStream out(fresh);
+    TFileSaveStream out(fresh);
     out.WriteBuffer("x", 1);
     EXPECT_FALSE(std::filesystem::exists(fresh));
     out.Commit();
@@ -180,7 +181,7 @@ TEST_F(ReplacingFile, TheOldFileStaysUntilCommit) {
   // A name of the longest length allowed leaves no room for a suffix.
   const std::string longest = dir + "/" + std::string(255, 'n');
   {
-    TReplacingFileStream out(longest);
+    TFileSaveStream out(longest);
     out.WriteBuffer("long", 4);
     out.Commit();
   }
@@ -190,14 +191,14 @@ TEST_F(ReplacingFile, TheOldFileStaysUntilCommit) {
 
 // A replaced file keeps its mode; a link stays and the file it names gets
 // the text; a new file gets the mode any new file gets.
-TEST_F(ReplacingFile, ModesAndLinksAreKept) {
+TEST_F(SavedFile, ModesAndLinksAreKept) {
   using std::filesystem::perms;
   for (perms mode : {perms::owner_read | perms::owner_write,
                      perms::owner_read | perms::owner_write | perms::group_read | perms::others_read,
                      perms::owner_all}) {
     Write(file, "old");
     std::filesystem::permissions(file, mode);
-    TReplacingFileStream out(file);
+    TFileSaveStream out(file);
     out.WriteBuffer("new", 3);
     out.Commit();
     EXPECT_EQ(Read(file), "new");
@@ -206,7 +207,7 @@ TEST_F(ReplacingFile, ModesAndLinksAreKept) {
   const std::string link = dir + "/link.txt";
   std::filesystem::create_symlink(file, link);
   {
-    TReplacingFileStream out(link);
+    TFileSaveStream out(link);
     out.WriteBuffer("linked", 6);
     out.Commit();
   }
@@ -215,7 +216,7 @@ TEST_F(ReplacingFile, ModesAndLinksAreKept) {
 
   const std::string fresh = dir + "/fresh.txt";
   {
-    TReplacingFileStream out(fresh);
+    TFileSaveStream out(fresh);
     out.Commit();
   }
   const mode_t mask = ::umask(0);
@@ -224,7 +225,7 @@ TEST_F(ReplacingFile, ModesAndLinksAreKept) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"file.txt", "fresh.txt", "link.txt"}));
 }
 
-TEST_F(ReplacingFile, NamesThatAreNoRegularFileAreRefused) {
+TEST_F(SavedFile, NamesThatAreNoRegularFileAreRefused) {
   const std::string pipe = dir + "/pipe";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
   const std::string missing = dir + "/no/such/file.txt";
@@ -234,13 +235,28 @@ TEST_F(ReplacingFile, NamesThatAreNoRegularFileAreRefused) {
   } cases[] = {{"folder", dir}, {"named pipe", pipe}, {"missing folder", missing}};
   for (const Case& c : cases) {
     try {
-      TReplacingFileStream out(c.path);
+      TFileSaveStream out(c.path);
       ADD_FAILURE() << c.name;
     } catch (const EFCreateError& e) {
       EXPECT_EQ(e.Message(), "ファイル " + c.path + " を作成できません") << c.name;
     }
   }
   EXPECT_EQ(Names(), std::vector<std::string>{"pipe"});
+}
+
+// A read that fails after some bytes is an error, not a short file: the
+// bytes before it are no whole text.
+TEST(THandleStream, AReadThatFailsPartWayIsAnError) {
+  const std::string path = TempPath("partway_") + std::to_string(::getpid());
+  { std::ofstream(path, std::ios::binary) << std::string(4890, 'x'); }
+  iofaults::Scope faults;
+  iofaults::FailReadsAfter(path, 1000);
+  TFileStream f(path, fmOpenRead);
+  char buf[8192];
+  EXPECT_EQ(f.Read(buf, sizeof buf), -1);
+  EXPECT_THROW(f.ReadBuffer(buf, 10), EReadError);
+  iofaults::Clear();
+  std::remove(path.c_str());
 }
 
 TEST(TStringStream, FeedsAStringList) {

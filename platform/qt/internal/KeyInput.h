@@ -3,7 +3,8 @@
 // repeat bit) and WM_CHAR (code page 932 bytes), and Qt input-method events
 // into WM_IME_STARTCOMPOSITION / WM_IME_COMPOSITION / WM_IME_ENDCOMPOSITION,
 // drawing the composition (preedit) over the window at the caret the way an
-// input method's own composition window would. Private to platform/qt.
+// input method's own composition window would. The Menu key and Shift+F10
+// open the control's PopupMenu just below the caret. Private to platform/qt.
 //
 // Auto-repeat comes from the toolkit: a held key arrives as repeated key
 // presses with the repeat bit (bit 30) set; nothing here starts a timer.

@@ -1,0 +1,430 @@
+// Saving a file so that it stays the file it was. An existing file is
+// replaced by a fresh one only when the fresh one can take everything the
+// old one had (one link, owner, group, mode, ACL, extended attributes, file
+// flags); otherwise the new bytes are written into the same file, after the
+// old bytes are kept in a safety copy that puts them back if the write fails.
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/qt/Classes.h"
+
+namespace {
+
+// A file descriptor, closed with its holder.
+class Fd {
+ public:
+  Fd() = default;
+  explicit Fd(int fd) : FFd(fd) {}
+  Fd(Fd&& other) noexcept : FFd(std::exchange(other.FFd, -1)) {}
+  Fd& operator=(Fd&& other) noexcept {
+    Reset(std::exchange(other.FFd, -1));
+    return *this;
+  }
+  ~Fd() { Reset(); }
+  int Get() const { return FFd; }
+  bool Valid() const { return FFd >= 0; }
+  void Reset(int fd = -1) {
+    if (FFd >= 0) ::close(FFd);
+    FFd = fd;
+  }
+  // Closes now; false when the close reports an error (a late write error).
+  bool Close() {
+    const int fd = std::exchange(FFd, -1);
+    return fd < 0 || ::close(fd) == 0;
+  }
+
+ private:
+  int FFd = -1;
+};
+
+// A file this save made for itself, removed unless kept.
+class OwnFile {
+ public:
+  OwnFile() = default;
+  OwnFile(Fd fd, std::string path) : FFd(std::move(fd)), FPath(std::move(path)) {}
+  OwnFile(OwnFile&& other) noexcept
+      : FFd(std::move(other.FFd)), FPath(std::exchange(other.FPath, std::string())) {}
+  OwnFile& operator=(OwnFile&& other) noexcept {
+    Remove();
+    FFd = std::move(other.FFd);
+    FPath = std::exchange(other.FPath, std::string());
+    return *this;
+  }
+  ~OwnFile() { Remove(); }
+  int Get() const { return FFd.Get(); }
+  bool Valid() const { return FFd.Valid(); }
+  bool Close() { return FFd.Close(); }
+  const std::string& Path() const { return FPath; }
+  void Remove() {
+    FFd.Reset();
+    if (!FPath.empty()) ::unlink(FPath.c_str());
+    FPath.clear();
+  }
+  // The file stays where it is, under its name.
+  void Keep() { FPath.clear(); }
+
+ private:
+  Fd FFd;
+  std::string FPath;
+};
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string BaseOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+// The name a chain of symbolic links leads to, a dangling link's target
+// included; a name that is no link leads to itself. A loop is left to the
+// open that follows, which refuses it.
+std::string FollowLinks(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+    ssize_t n;
+    while ((n = ::readlink(path.c_str(), buf.data(), buf.size())) >= static_cast<ssize_t>(buf.size()))
+      buf.resize(buf.size() * 2);
+    if (n <= 0) return path;
+    const std::string target(buf.data(), static_cast<size_t>(n));
+    path = target[0] == '/' ? target : Join(FolderOf(path), target);
+  }
+  return path;
+}
+
+bool Sync(int fd) {
+  // EINVAL: the file system has nothing it could flush.
+  return ::fsync(fd) == 0 || errno == EINVAL;
+}
+
+bool SyncFolder(const std::string& folder) {
+  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return dir.Valid() && Sync(dir.Get());
+}
+
+// Writes every byte at offset; false, with errno, when a write fails.
+bool WriteAt(int fd, const char* data, size_t size, off_t offset) {
+  while (size > 0) {
+    const ssize_t n = ::pwrite(fd, data, size, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+    offset += n;
+  }
+  return true;
+}
+
+enum class CopyResult { Done, ReadFailed, WriteFailed };
+
+// Copies all of 'from' to the start of 'to'; the byte count in 'copied'.
+CopyResult CopyBytes(int from, int to, off_t& copied) {
+  std::vector<char> buf(65536);
+  off_t offset = 0;
+  for (;;) {
+    const ssize_t n = ::pread(from, buf.data(), buf.size(), offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return CopyResult::ReadFailed;
+    if (n == 0) break;
+    if (!WriteAt(to, buf.data(), static_cast<size_t>(n), offset)) return CopyResult::WriteFailed;
+    offset += n;
+  }
+  copied = offset;
+  return CopyResult::Done;
+}
+
+// A failure that another place may not have: the file system is full, or
+// the name is too long for it.
+bool NoRoomOrName(int error) { return error == ENOSPC || error == EDQUOT || error == ENAMETOOLONG; }
+
+// A new file in 'folder' that no other file has (O_EXCL refuses a name that
+// exists, links included): "<base>.~<pid>.<n>", or ".~<pid>.<n>" where that
+// name is too long. Invalid, with errno, when none could be made.
+OwnFile CreateUnique(const std::string& folder, const std::string& base, mode_t mode) {
+  const std::string pid = std::to_string(static_cast<long>(::getpid()));
+  std::string prefix = Join(folder, base + ".~" + pid + ".");
+  const std::string shortPrefix = Join(folder, ".~" + pid + ".");
+  for (int n = 0; n < 100; ++n) {
+    std::string name = prefix + std::to_string(n);
+    const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0) return OwnFile(Fd(fd), std::move(name));
+    if (errno == ENAMETOOLONG && prefix != shortPrefix) {
+      prefix = shortPrefix;
+      n = -1;  // count again under the short name
+    } else if (errno != EEXIST) {
+      break;
+    }
+  }
+  const int error = errno;
+  OwnFile none;
+  errno = error;
+  return none;
+}
+
+std::vector<std::string> AttributeNames(int fd, bool& ok) {
+  ok = true;
+  for (int tries = 0; tries < 8; ++tries) {
+    const ssize_t size = ::flistxattr(fd, nullptr, 0);
+    if (size < 0) {
+      // A file system without extended attributes: the file has none.
+      ok = errno == ENOTSUP;
+      return {};
+    }
+    std::vector<char> list(static_cast<size_t>(size) + 1);
+    const ssize_t got = ::flistxattr(fd, list.data(), list.size());
+    if (got < 0 && errno == ERANGE) continue;  // grew meanwhile
+    if (got < 0) break;
+    std::vector<std::string> names;
+    for (size_t i = 0; i < static_cast<size_t>(got);) {
+      names.emplace_back(list.data() + i);
+      i += names.back().size() + 1;
+    }
+    return names;
+  }
+  ok = false;
+  return {};
+}
+
+bool AttributeValue(int fd, const std::string& name, std::vector<char>& value) {
+  for (int tries = 0; tries < 8; ++tries) {
+    const ssize_t size = ::fgetxattr(fd, name.c_str(), nullptr, 0);
+    if (size < 0) return false;
+    value.resize(static_cast<size_t>(size));
+    const ssize_t got = ::fgetxattr(fd, name.c_str(), value.data(), value.size());
+    if (got >= 0) {
+      value.resize(static_cast<size_t>(got));
+      return true;
+    }
+    if (errno != ERANGE) return false;
+  }
+  return false;
+}
+
+// Gives 'to' exactly the extended attributes of 'from' (the POSIX ACL is one
+// of them): the missing ones set, the ones 'from' lacks (such as an ACL taken
+// from the folder's default) removed.
+bool CopyAttributes(int from, int to) {
+  bool ok;
+  const std::vector<std::string> wanted = AttributeNames(from, ok);
+  if (!ok) return false;
+  const std::vector<std::string> present = AttributeNames(to, ok);
+  if (!ok) return false;
+  for (const std::string& name : present) {
+    bool keep = false;
+    for (const std::string& w : wanted) keep = keep || w == name;
+    if (!keep && ::fremovexattr(to, name.c_str()) != 0) return false;
+  }
+  std::vector<char> value, current;
+  for (const std::string& name : wanted) {
+    if (!AttributeValue(from, name, value)) return false;
+    // One the fresh file has already (a security label) need not be set.
+    if (AttributeValue(to, name, current) && current == value) continue;
+    if (::fsetxattr(to, name.c_str(), value.data(), value.size(), 0) != 0) return false;
+  }
+  return true;
+}
+
+// The file flags a user may set (append only, no dump, ...), or 0 where the
+// file system has none. The call takes an int, whatever its name says.
+int FileFlags(int fd) {
+  int flags = 0;
+  if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0) return 0;
+  return flags & FS_FL_USER_MODIFIABLE;
+}
+
+// Gives the fresh file 'to' everything of 'from' but its bytes: owner and
+// group (the group alone where the owner cannot be given), ACL and extended
+// attributes, mode. False when anything differs afterwards.
+bool TakeOver(int from, const struct stat& old, int to) {
+  if (::fchown(to, old.st_uid, old.st_gid) != 0) {
+    // Another user's file: the group alone may still be given, and the
+    // check below then sends the save in place.
+    if (::fchown(to, static_cast<uid_t>(-1), old.st_gid) != 0) return false;
+  }
+  if (!CopyAttributes(from, to)) return false;
+  // After the ACL: the mode's group bits are the ACL's mask.
+  if (::fchmod(to, old.st_mode & 07777) != 0) return false;
+  struct stat now;
+  return ::fstat(to, &now) == 0 && now.st_uid == old.st_uid && now.st_gid == old.st_gid &&
+         (now.st_mode & 07777) == (old.st_mode & 07777) && FileFlags(to) == FileFlags(from);
+}
+
+// Folders for a safety copy, best first: beside the file, then the user's
+// cache folder, then the temporary folder.
+std::vector<std::string> SafetyCopyFolders(const std::string& fileFolder) {
+  std::vector<std::string> folders = {fileFolder};
+  const char* cache = std::getenv("XDG_CACHE_HOME");
+  const char* home = std::getenv("HOME");
+  if (cache && cache[0] == '/')
+    folders.emplace_back(cache);
+  else if (home && home[0] == '/')
+    folders.push_back(Join(home, ".cache"));
+  const char* tmp = std::getenv("TMPDIR");
+  if (tmp && tmp[0] == '/') folders.emplace_back(tmp);
+  folders.emplace_back("/tmp");
+  return folders;
+}
+
+}  // namespace
+
+class TFileSaveStream::TTarget {
+ public:
+  explicit TTarget(const AnsiString& fileName);
+  ~TTarget();
+  void Save(const std::string& data);
+
+ private:
+  void SaveNew(const std::string& data);
+  bool Replace(const std::string& data);  // false: write in place instead
+  void WriteInPlace(const std::string& data);
+  OwnFile KeepOldBytes();
+
+  AnsiString FName;   // as given, for messages
+  std::string FPath;  // links followed
+  Fd FFile;           // the existing file
+  struct stat FStat {};
+  bool FReadable = true;
+  OwnFile FNew;  // where no file was: the fresh file, removed unless saved
+};
+
+TFileSaveStream::TTarget::TTarget(const AnsiString& fileName) : FName(fileName), FPath(FollowLinks(fileName)) {
+  const EFCreateError refused(Format(LibMsg::FCreateError, fileName.c_str()));
+  struct stat st;
+  if (::stat(FPath.c_str(), &st) == 0) {
+    // A device or pipe has no file's end to write to; it is not opened.
+    if (!S_ISREG(st.st_mode)) throw refused;
+    // Without blocking, in case the name became a pipe meanwhile.
+    const int flags = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    FFile.Reset(::open(FPath.c_str(), O_RDWR | flags));
+    if (!FFile.Valid() && errno == EACCES) {
+      FFile.Reset(::open(FPath.c_str(), O_WRONLY | flags));
+      FReadable = false;
+    }
+    if (!FFile.Valid() || ::fstat(FFile.Get(), &FStat) != 0 || !S_ISREG(FStat.st_mode)) throw refused;
+    ::fcntl(FFile.Get(), F_SETFL, ::fcntl(FFile.Get(), F_GETFL) & ~O_NONBLOCK);
+  } else {
+    // The name appears only once the whole text is written; the fresh file
+    // beside it gets the mode any new file gets. Where that name would be
+    // too long, the file itself is made at once.
+    if (errno != ENOENT) throw refused;
+    FNew = CreateUnique(FolderOf(FPath), BaseOf(FPath), 0666);
+    if (!FNew.Valid() && errno == ENAMETOOLONG) {
+      const int fd = ::open(FPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd >= 0) FNew = OwnFile(Fd(fd), FPath);
+    }
+    if (!FNew.Valid()) throw refused;
+  }
+}
+
+TFileSaveStream::TTarget::~TTarget() = default;
+
+void TFileSaveStream::TTarget::Save(const std::string& data) {
+  if (FNew.Valid())
+    SaveNew(data);
+  else if (!Replace(data))
+    WriteInPlace(data);
+}
+
+void TFileSaveStream::TTarget::SaveNew(const std::string& data) {
+  // A folder that cannot be opened for reading cannot be flushed either;
+  // the file itself still is.
+  Fd folder(::open(FolderOf(FPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!WriteAt(FNew.Get(), data.data(), data.size(), 0) || !Sync(FNew.Get()) || !FNew.Close())
+    throw EWriteError(LibMsg::WriteError);  // FNew removes the file
+  if (FNew.Path() != FPath && ::rename(FNew.Path().c_str(), FPath.c_str()) != 0)
+    throw EWriteError(LibMsg::WriteError);
+  FNew.Keep();
+  if (folder.Valid() && !Sync(folder.Get())) throw EWriteError(LibMsg::WriteError);
+}
+
+bool TFileSaveStream::TTarget::Replace(const std::string& data) {
+  if (FStat.st_nlink != 1) return false;  // the other names must keep sharing the file
+  const std::string folderName = FolderOf(FPath);
+  Fd folder(::open(folderName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder.Valid()) return false;  // a rename that cannot be flushed is not made
+  OwnFile fresh = CreateUnique(folderName, BaseOf(FPath), 0600);
+  if (!fresh.Valid()) return false;  // the folder cannot be written, is full, or the name too long
+  if (!TakeOver(FFile.Get(), FStat, fresh.Get())) return false;
+  if (!WriteAt(fresh.Get(), data.data(), data.size(), 0) || !Sync(fresh.Get()) || !fresh.Close()) {
+    // Written in place, the text may still fit.
+    if (NoRoomOrName(errno)) return false;
+    throw EWriteError(LibMsg::WriteError);
+  }
+  if (::rename(fresh.Path().c_str(), FPath.c_str()) != 0) return false;
+  fresh.Keep();
+  if (!Sync(folder.Get())) throw EWriteError(LibMsg::WriteError);
+  return true;
+}
+
+OwnFile TFileSaveStream::TTarget::KeepOldBytes() {
+  for (const std::string& folder : SafetyCopyFolders(FolderOf(FPath))) {
+    OwnFile copy = CreateUnique(folder, BaseOf(FPath), 0600);
+    if (!copy.Valid()) continue;
+    off_t copied = 0;
+    const CopyResult result = CopyBytes(FFile.Get(), copy.Get(), copied);
+    if (result == CopyResult::ReadFailed) throw EReadError(LibMsg::ReadError);
+    if (result == CopyResult::Done && Sync(copy.Get()) && SyncFolder(FolderOf(copy.Path()))) return copy;
+  }
+  throw EWriteError(LibMsg::WriteError);
+}
+
+void TFileSaveStream::TTarget::WriteInPlace(const std::string& data) {
+  // Without reading the old bytes nothing could put them back.
+  if (!FReadable) throw EFCreateError(Format(LibMsg::FCreateError, FName.c_str()));
+  OwnFile copy = KeepOldBytes();
+  const int fd = FFile.Get();
+  if (WriteAt(fd, data.data(), data.size(), 0) && ::ftruncate(fd, static_cast<off_t>(data.size())) == 0 &&
+      Sync(fd))
+    return;  // the copy goes with its holder
+  off_t old = 0;
+  if (CopyBytes(copy.Get(), fd, old) == CopyResult::Done && ::ftruncate(fd, old) == 0 && Sync(fd))
+    throw EWriteError(LibMsg::WriteError);
+  const std::string kept = copy.Path();
+  copy.Keep();
+  throw ESafetyCopyKept(kept);
+}
+
+// ---------------------------------------------------------------------------
+
+TFileSaveStream::TFileSaveStream(const AnsiString& fileName) : FTarget(std::make_unique<TTarget>(fileName)) {}
+
+TFileSaveStream::~TFileSaveStream() = default;
+
+void TFileSaveStream::Commit() {
+  if (!FTarget) throw EWriteError(LibMsg::WriteError);
+  const std::unique_ptr<TTarget> target = std::move(FTarget);
+  target->Save(FData);
+}
+
+ESafetyCopyKept::ESafetyCopyKept(const AnsiString& copyPath)
+    : EWriteError(Format(LibMsg::WriteErrorCopyKept, copyPath.c_str())), FCopyPath(copyPath) {}
+
+void IgnoreFileSizeSignal() {
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  ::sigaction(SIGXFSZ, &ignore, nullptr);
+}

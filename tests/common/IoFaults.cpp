@@ -1,0 +1,120 @@
+// The test program's own read, pwrite and fsync: the code under test is
+// linked into the program, so its calls come here; each goes on to the
+// kernel by the system call itself unless a fault is armed for its file.
+#include "tests/common/IoFaults.h"
+
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <mutex>
+
+namespace {
+
+struct Fault {
+  std::atomic<bool> On{false};
+  dev_t Dev = 0;
+  ino_t Ino = 0;
+  long long Good = 0;
+  long long Done = 0;
+  int Error = EIO;
+};
+
+Fault readFault, writeFault;
+std::atomic<bool> recording{false};
+std::mutex syncedLock;
+std::vector<std::pair<dev_t, ino_t>> synced;
+
+bool Hits(const Fault& f, int fd) {
+  if (!f.On) return false;
+  struct stat st;
+  return ::fstat(fd, &st) == 0 && st.st_dev == f.Dev && st.st_ino == f.Ino;
+}
+
+void Arm(Fault& f, const std::string& path, long long good, int error) {
+  const auto [dev, ino] = iofaults::InodeOf(path);
+  f.Dev = dev;
+  f.Ino = ino;
+  f.Good = good;
+  f.Done = 0;
+  f.Error = error;
+  f.On = true;
+}
+
+ssize_t FaultyWrite(int fd, const void* buf, size_t n, off_t offset) {
+  if (Hits(writeFault, fd)) {
+    errno = writeFault.Error;
+    return -1;
+  }
+  return ::syscall(SYS_pwrite64, fd, buf, n, offset);
+}
+
+}  // namespace
+
+extern "C" ssize_t read(int fd, void* buf, size_t n) {
+  if (Hits(readFault, fd)) {
+    const long long left = readFault.Good - readFault.Done;
+    if (left <= 0) {
+      errno = readFault.Error;
+      return -1;
+    }
+    if (static_cast<long long>(n) > left) n = static_cast<size_t>(left);
+    const ssize_t got = ::syscall(SYS_read, fd, buf, n);
+    if (got > 0) readFault.Done += got;
+    return got;
+  }
+  return ::syscall(SYS_read, fd, buf, n);
+}
+
+extern "C" ssize_t pwrite(int fd, const void* buf, size_t n, off_t offset) { return FaultyWrite(fd, buf, n, offset); }
+
+extern "C" ssize_t pwrite64(int fd, const void* buf, size_t n, off64_t offset) {
+  return FaultyWrite(fd, buf, n, offset);
+}
+
+extern "C" int fsync(int fd) {
+  if (recording) {
+    struct stat st;
+    if (::fstat(fd, &st) == 0) {
+      std::lock_guard<std::mutex> hold(syncedLock);
+      synced.emplace_back(st.st_dev, st.st_ino);
+    }
+  }
+  return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
+namespace iofaults {
+
+std::pair<dev_t, ino_t> InodeOf(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return {0, 0};
+  return {st.st_dev, st.st_ino};
+}
+
+void FailReadsAfter(const std::string& path, long long goodBytes, int error) {
+  Arm(readFault, path, goodBytes, error);
+}
+
+void FailWrites(const std::string& path, int error) { Arm(writeFault, path, 0, error); }
+
+void RecordSyncs() {
+  std::lock_guard<std::mutex> hold(syncedLock);
+  synced.clear();
+  recording = true;
+}
+
+std::vector<std::pair<dev_t, ino_t>> Synced() {
+  std::lock_guard<std::mutex> hold(syncedLock);
+  return synced;
+}
+
+void Clear() {
+  readFault.On = false;
+  writeFault.On = false;
+  recording = false;
+  std::lock_guard<std::mutex> hold(syncedLock);
+  synced.clear();
+}
+
+}  // namespace iofaults

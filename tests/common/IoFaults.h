@@ -1,0 +1,40 @@
+// Faults of the file system for tests: reads of one file that fail after a
+// number of bytes, writes to one file that fail, and a record of what was
+// flushed. The program's own calls of read, pwrite and fsync reach them
+// (IoFaults.cpp defines those functions in the test program, passing every
+// other call straight to the kernel); a test program that uses this header
+// links the io_faults library.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cerrno>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace iofaults {
+
+// Reads of the file at 'path' (by its inode, through any descriptor) give
+// 'goodBytes' bytes in all, then fail with 'error'.
+void FailReadsAfter(const std::string& path, long long goodBytes, int error = EIO);
+// Positioned writes to the file at 'path' fail with 'error'.
+void FailWrites(const std::string& path, int error = EIO);
+// Starts recording the inodes that fsync flushes.
+void RecordSyncs();
+// The (device, inode) pairs flushed since RecordSyncs, in order.
+std::vector<std::pair<dev_t, ino_t>> Synced();
+// The (device, inode) of a path, or a pair of zeros.
+std::pair<dev_t, ino_t> InodeOf(const std::string& path);
+// Every fault and record off again.
+void Clear();
+
+// Clears on leaving the scope, so a failed assertion leaves no fault behind.
+struct Scope {
+  Scope() = default;
+  Scope(const Scope&) = delete;
+  Scope& operator=(const Scope&) = delete;
+  ~Scope() { Clear(); }
+};
+
+}  // namespace iofaults
