@@ -161,6 +161,9 @@ class TCustomAFEdit : public TCustomControl {
   void Loaded() override;
   void SetFocus() override;
   void Paint() override;
+  // The control's message table: each message below goes to its handler,
+  // every other one to the base class (AfeditClass.cpp).
+  void Dispatch(TMessage& Message) override;
 
   // --- Row attributes (AfeditRowAttrs.cpp) ---------------------------------
   // A fresh row record with the control's colours; ColAttrs null.
@@ -372,7 +375,7 @@ class TCustomAFEdit : public TCustomControl {
   // Takes a copy of value as the control font and remeasures.
   void SetFont(TFont* value);
 
-  // --- Message handlers (registered by the constructor) -------------------
+  // --- Message handlers (reached through Dispatch) -------------------------
   void WMSize(TWMSize& Message);                // AfeditScroll.cpp
   void WMSetFocus(TWMSetFocus& Message);        // AfeditScroll.cpp
   void WMKillFocus(TWMKillFocus& Message);      // AfeditScroll.cpp
@@ -512,12 +515,10 @@ class TCustomAFEdit : public TCustomControl {
   class TMouseAt;
   class TDoubleClick;
 
-  void RegisterMessageHandlers();
-  // Points every message back at the library's handling, so that nothing
-  // reaches this class once its destructor has run.
-  void UnregisterMessageHandlers();
-  // Frees what the control owns (destructor, failed construction).
+  // Frees what the control owns (destructor, failed construction); from its
+  // start on, Dispatch hands every message to the library's handling.
   void FreeOwned();
+  bool FFreeing = false;
   // Construction steps (AfeditClass.cpp): the owned lists, fonts and
   // selection; then, once the control has its parent, the measured row
   // height and the default property values.

@@ -11,7 +11,6 @@
 
 #include <string_view>
 
-#include "platform/qt/Controls.h"  // TMbcsByteType
 #include "platform/text/Cp932.h"
 
 // Kind of the byte at index i of s; an index outside s is mbSingleByte.

@@ -120,7 +120,6 @@ TCustomAFEdit::TCustomAFEdit(TComponent* Owner) : TCustomControl(Owner) {
   // The owner must be a windowed control: it becomes the parent below. Test
   // it before anything is allocated.
   TWinControl* parent = Owner ? AsWinControl(Owner) : nullptr;
-  RegisterMessageHandlers();
   try {
     CreateOwned();
 
@@ -243,9 +242,9 @@ void TCustomAFEdit::SetDefaults() {
 TCustomAFEdit::~TCustomAFEdit() { FreeOwned(); }
 
 void TCustomAFEdit::FreeOwned() {
-  // Messages that arrive while the base classes wind down find nothing to
-  // act on.
-  UnregisterMessageHandlers();
+  // Messages that arrive from here on, and while the base classes wind
+  // down, find nothing of this class to act on.
+  FFreeing = true;
   delete FUndoBuff;
   FUndoBuff = nullptr;
   if (FLinesAttr) FLinesAttr->Clear();
@@ -279,38 +278,34 @@ void TCustomAFEdit::FreeOwned() {
   FTabBuf.shrink_to_fit();
 }
 
-void TCustomAFEdit::RegisterMessageHandlers() {
-  RegisterHandler(WM_SIZE, &TCustomAFEdit::WMSize);
-  RegisterHandler(WM_SETFOCUS, &TCustomAFEdit::WMSetFocus);
-  RegisterHandler(WM_KILLFOCUS, &TCustomAFEdit::WMKillFocus);
-  RegisterHandler(WM_NCPAINT, &TCustomAFEdit::WMNCPaint);
-  RegisterHandler(WM_GETDLGCODE, &TCustomAFEdit::WMGetDlgCode);
-  RegisterHandler(WM_KEYDOWN, &TCustomAFEdit::WMKeyDown);
-  RegisterHandler(WM_KEYUP, &TCustomAFEdit::WMKeyUp);
-  RegisterHandler(WM_CHAR, &TCustomAFEdit::WMChar);
-  RegisterHandler(WM_IME_COMPOSITION, &TCustomAFEdit::WMImeComposition);
-  RegisterHandler(WM_HSCROLL, &TCustomAFEdit::WMHScroll);
-  RegisterHandler(WM_VSCROLL, &TCustomAFEdit::WMVScroll);
-  RegisterHandler(WM_MOUSEMOVE, &TCustomAFEdit::WMMouseMove);
-  RegisterHandler(WM_LBUTTONDOWN, &TCustomAFEdit::WMLButtonDown);
-  RegisterHandler(WM_LBUTTONUP, &TCustomAFEdit::WMLButtonUp);
-  RegisterHandler(WM_LBUTTONDBLCLK, &TCustomAFEdit::WMLButtonDblClk);
-  RegisterHandler(WM_CUT, &TCustomAFEdit::WMCut);
-  RegisterHandler(WM_COPY, &TCustomAFEdit::WMCopy);
-  RegisterHandler(WM_PASTE, &TCustomAFEdit::WMPaste);
-  RegisterHandler(WM_CLEAR, &TCustomAFEdit::WMCLEAR);
-  RegisterHandler(WM_UNDO, &TCustomAFEdit::WMUNDO);
-  RegisterHandler(CM_FONTCHANGED, &TCustomAFEdit::CMFontChanged);
-  RegisterHandler(CM_MOUSELEAVE, &TCustomAFEdit::CMMouseLeave);
-  RegisterHandler(CM_WANTSPECIALKEY, &TCustomAFEdit::CMWantSpecialKey);
-}
-
-void TCustomAFEdit::UnregisterMessageHandlers() {
-  for (unsigned msg : {WM_SIZE, WM_SETFOCUS, WM_KILLFOCUS, WM_NCPAINT, WM_GETDLGCODE, WM_KEYDOWN,
-                       WM_KEYUP, WM_CHAR, WM_IME_COMPOSITION, WM_HSCROLL, WM_VSCROLL, WM_MOUSEMOVE,
-                       WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_CUT, WM_COPY, WM_PASTE,
-                       WM_CLEAR, WM_UNDO, CM_FONTCHANGED, CM_MOUSELEAVE, CM_WANTSPECIALKEY})
-    RegisterHandler(msg, &TCustomAFEdit::Inherited);
+void TCustomAFEdit::Dispatch(TMessage& Message) {
+  if (FFreeing) return TCustomControl::Dispatch(Message);
+  switch (Message.Msg) {
+    case WM_SIZE:            return CallHandler(*this, &TCustomAFEdit::WMSize, Message);
+    case WM_SETFOCUS:        return CallHandler(*this, &TCustomAFEdit::WMSetFocus, Message);
+    case WM_KILLFOCUS:       return CallHandler(*this, &TCustomAFEdit::WMKillFocus, Message);
+    case WM_NCPAINT:         return CallHandler(*this, &TCustomAFEdit::WMNCPaint, Message);
+    case WM_GETDLGCODE:      return CallHandler(*this, &TCustomAFEdit::WMGetDlgCode, Message);
+    case WM_KEYDOWN:         return CallHandler(*this, &TCustomAFEdit::WMKeyDown, Message);
+    case WM_KEYUP:           return CallHandler(*this, &TCustomAFEdit::WMKeyUp, Message);
+    case WM_CHAR:            return CallHandler(*this, &TCustomAFEdit::WMChar, Message);
+    case WM_IME_COMPOSITION: return CallHandler(*this, &TCustomAFEdit::WMImeComposition, Message);
+    case WM_HSCROLL:         return CallHandler(*this, &TCustomAFEdit::WMHScroll, Message);
+    case WM_VSCROLL:         return CallHandler(*this, &TCustomAFEdit::WMVScroll, Message);
+    case WM_MOUSEMOVE:       return CallHandler(*this, &TCustomAFEdit::WMMouseMove, Message);
+    case WM_LBUTTONDOWN:     return CallHandler(*this, &TCustomAFEdit::WMLButtonDown, Message);
+    case WM_LBUTTONUP:       return CallHandler(*this, &TCustomAFEdit::WMLButtonUp, Message);
+    case WM_LBUTTONDBLCLK:   return CallHandler(*this, &TCustomAFEdit::WMLButtonDblClk, Message);
+    case WM_CUT:             return CallHandler(*this, &TCustomAFEdit::WMCut, Message);
+    case WM_COPY:            return CallHandler(*this, &TCustomAFEdit::WMCopy, Message);
+    case WM_PASTE:           return CallHandler(*this, &TCustomAFEdit::WMPaste, Message);
+    case WM_CLEAR:           return CallHandler(*this, &TCustomAFEdit::WMCLEAR, Message);
+    case WM_UNDO:            return CallHandler(*this, &TCustomAFEdit::WMUNDO, Message);
+    case CM_FONTCHANGED:     return CallHandler(*this, &TCustomAFEdit::CMFontChanged, Message);
+    case CM_MOUSELEAVE:      return CallHandler(*this, &TCustomAFEdit::CMMouseLeave, Message);
+    case CM_WANTSPECIALKEY:  return CallHandler(*this, &TCustomAFEdit::CMWantSpecialKey, Message);
+    default:                 return TCustomControl::Dispatch(Message);
+  }
 }
 
 void TCustomAFEdit::Loaded() {

@@ -2,6 +2,7 @@
 // text) and display columns (cells of the row's display form: the indent,
 // then the text with every tab filled up to the next tab stop).
 #include <cstring>
+#include <utility>
 
 #include "editor/Afedit.h"
 
@@ -27,8 +28,10 @@ int ExpandedWidth(const char* text, size_t length, int tab) {
 // A tab byte (0x09) is never the second byte of a double-byte character, so
 // a byte search finds exactly the tabs a character walk would find. The
 // result is built in FTabBuf, which grows with the longest row expanded.
+// The text is only read, through const access, so a row without a tab comes
+// back sharing the row's own buffer.
 AnsiString TCustomAFEdit::TabExpand(AnsiString text, bool spaces) {
-  const char* data = text.data();
+  const char* data = std::as_const(text).data();
   const size_t length = text.size();
   const char* tabAt = static_cast<const char*>(std::memchr(data, '\t', length));
   if (!tabAt) return text;

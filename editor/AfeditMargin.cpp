@@ -1,6 +1,8 @@
 // Around the text rows: the left margin with the row numbers, the column
 // ruler above the rows, the return-mark bitmaps, the mark colour taken from
 // the window colour, and the placing and shaping of the caret.
+#include <utility>
+
 #include "editor/Afedit.h"
 #include "platform/qt/Caret.h"
 
@@ -46,7 +48,7 @@ void TCustomAFEdit::DrawLeftMgn(int row, AnsiString AStr) {
     // over the row's text.
     int n = static_cast<int>(AStr.size());
     TRect r(M.Left, y, Min(M.Left + n * FCharStep, FTextLeft), y + FRowHeight);
-    Canvas->ExtTextOut(M.Left, y, ETO_CLIPPED | ETO_OPAQUE, &r, AStr.data(), n, CharDx(n));
+    Canvas->ExtTextOut(M.Left, y, ETO_CLIPPED | ETO_OPAQUE, &r, std::as_const(AStr).data(), n, CharDx(n));
     Canvas->MoveTo(M.Left + n * FCharStep, y + FRowHeight);
   }
 }

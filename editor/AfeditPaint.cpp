@@ -4,6 +4,7 @@
 // the rows that edits flagged (ValiPaint).
 #include <algorithm>
 #include <bitset>
+#include <utility>
 #include <vector>
 
 #include "editor/Afedit.h"
@@ -73,7 +74,7 @@ void TCustomAFEdit::ExtTextPaint(int x, int y, int minLeft, AnsiString s) {
   // window need not repaint its scroll bars for it.
   TRect r(Max(x, minLeft), y, Min(x + n * FCharStep, ClientWidth()), Min(y + FRowHeight, ClientHeight()));
   // The advances come from a buffer at least as long as this text.
-  Canvas->ExtTextOut(x, y, ETO_CLIPPED | ETO_OPAQUE, &r, s.data(), n, CharDx(n));
+  Canvas->ExtTextOut(x, y, ETO_CLIPPED | ETO_OPAQUE, &r, std::as_const(s).data(), n, CharDx(n));
   Canvas->MoveTo(x + n * FCharStep, y + FRowHeight);
 }
 
@@ -156,7 +157,9 @@ void TCustomAFEdit::TRowPainter::BuildText() {
   text_ += ed_.TabExpand(ed_.FLines->Strings(row_), false);
   fillsBefore_.resize(text_.size() + 1);
   fillsBefore_[0] = 0;
-  for (size_t k = 0; k < text_.size(); ++k) fillsBefore_[k + 1] = fillsBefore_[k] + (text_[k] == kFillByte);
+  // Read through const access: shown_ below starts out sharing text_.
+  const AnsiString& text = text_;
+  for (size_t k = 0; k < text.size(); ++k) fillsBefore_[k + 1] = fillsBefore_[k] + (text[k] == kFillByte);
 
   shown_ = text_;
   if (!View(voTab) || !View(voIndent)) {
@@ -419,7 +422,7 @@ bool TCustomAFEdit::TRowPainter::DrawStrip() {
   const bool indentShown = View(voIndent);
 
   while (col_ < end_) {
-    lastByte_ = static_cast<unsigned char>(shown_[static_cast<size_t>(col_)]);
+    lastByte_ = static_cast<unsigned char>(std::as_const(shown_)[static_cast<size_t>(col_)]);
     index_ = CharIndexAt(col_);
     if (index_ >= nextChange_ && nextChange_ >= 0) {
       EndRun();

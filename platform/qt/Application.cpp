@@ -4,7 +4,6 @@
 #include <QGuiApplication>
 #include <cstdio>
 
-#include "platform/qt/internal/ControlImpl.h"
 #include "platform/qt/Controls.h"
 #include "platform/qt/internal/QtBridge.h"
 

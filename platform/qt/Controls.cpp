@@ -28,7 +28,6 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), Font(new TFont) {
 }
 
 TControl::~TControl() {
-  FHandlers.clear();
   WindowProc = [](TMessage&) {};
   if (FParent) FParent->RemoveControl(this);
   FParent = nullptr;
@@ -38,16 +37,7 @@ TControl::~TControl() {
 
 void TControl::WndProc(TMessage& Message) { Dispatch(Message); }
 
-void TControl::Dispatch(TMessage& Message) {
-  auto it = FHandlers.find(Message.Msg);
-  if (it != FHandlers.end()) {
-    // A copy: the handler may register or replace handlers while it runs.
-    auto handler = it->second;
-    handler(Message);
-  } else {
-    DefaultHandler(Message);
-  }
-}
+void TControl::Dispatch(TMessage& Message) { DefaultHandler(Message); }
 
 void TControl::DefaultHandler(TMessage& Message) {
   switch (Message.Msg) {
@@ -186,8 +176,8 @@ TWinControl::TWinControl(TComponent* AOwner)
 }
 
 TWinControl::~TWinControl() {
-  // Nothing of the derived class may run from here on.
-  FHandlers.clear();
+  // Nothing of the derived class may run from here on: a WindowProc put in
+  // from outside may reach it.
   WindowProc = [](TMessage&) {};
   if (FImpl->Widget) FImpl->Widget->Owner = nullptr;
   for (auto& bar : FImpl->Bars)

@@ -3,9 +3,11 @@
 // window calls the editor makes (SendMessage, focus, capture).
 //
 // Messages: Perform and SendMessage go through the replaceable WindowProc
-// (by default the control's WndProc, which calls Dispatch); Dispatch calls
-// the handler registered for the message, else DefaultHandler, which holds
-// the library's own handling (what a handler's "inherited" call reaches).
+// (by default the control's WndProc, which calls Dispatch). A control class
+// overrides the virtual Dispatch with one switch over the messages it
+// handles and hands every other message to its base class's Dispatch; at the
+// bottom, TControl::Dispatch calls DefaultHandler, which holds the library's
+// own handling (what a handler's "inherited" call reaches).
 // Qt events of the control's widget are turned into these messages in one
 // place (TWinControl::TranslateEvent); exceptions never leave a Qt event:
 // they go to Application->HandleException.
@@ -13,7 +15,6 @@
 
 #include <functional>
 #include <memory>
-#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -71,7 +72,7 @@ class TControl : public TComponent {
   // c->WindowProc = [old](TMessage& m) { ...; old(m); };
   std::function<void(TMessage&)> WindowProc;
   virtual void WndProc(TMessage& Message);        // calls Dispatch
-  virtual void Dispatch(TMessage& Message);       // handler table, else DefaultHandler
+  virtual void Dispatch(TMessage& Message);       // TControl's: DefaultHandler
   virtual void DefaultHandler(TMessage& Message);  // the library's own handling
   intptr_t Perform(unsigned Msg, uintptr_t WParam = 0, intptr_t LParam = 0);
 
@@ -156,23 +157,6 @@ class TControl : public TComponent {
   TStartDragEvent OnStartDrag, OnStartDock;
 
  protected:
-  // Registers the handler of one message, called by Dispatch. Call it from
-  // the derived class's constructor: RegisterHandler(WM_SIZE, &TMine::WMSize).
-  // The handler takes TMessage& or a cracking record of Messages.h
-  // (TWMScroll&, TWMSize&, TWMKey&...). A later registration replaces an
-  // earlier one for the same message.
-  template <class T, class Rec>
-  void RegisterHandler(unsigned msg, void (T::*handler)(Rec&)) {
-    static_assert(std::is_base_of_v<TControl, T>);
-    T* self = static_cast<T*>(this);
-    if constexpr (std::is_same_v<Rec, TMessage>)
-      FHandlers[msg] = [self, handler](TMessage& m) { (self->*handler)(m); };
-    else
-      FHandlers[msg] = [self, handler](TMessage& m) {
-        Rec r(m);
-        (self->*handler)(r);
-      };
-  }
   // The library's handling of a message (the "inherited" call of a handler).
   void Inherited(TMessage& Message) { DefaultHandler(Message); }
 
@@ -202,7 +186,6 @@ class TControl : public TComponent {
   TControlDragMode FDragMode = dmManual;
 
  private:
-  std::unordered_map<unsigned, std::function<void(TMessage&)>> FHandlers;
   friend class TWinControl;
 };
 
@@ -263,8 +246,8 @@ class TWinControl : public TControl {
 
   void Invalidate() override;
   void Update() override;
-  // Marks a client rectangle for repainting (null = all) / drops it (the
-  // window calls InvalidateRect / ValidateRect below reach these).
+  // Marks a client rectangle for repainting (null = all, as Invalidate does)
+  // / drops it (the window call ValidateRect below reaches this).
   void InvalidateClientRect(const TRect* r);
   void ValidateClientRect(const TRect* r);
   bool HasPendingPaint() const;
@@ -368,11 +351,6 @@ int ReleaseDC(HWND wnd, HDC dc);
 // Shift state from the current keyboard (Shift, Ctrl) and the key data of a
 // key message (Alt: bit 29).
 TShiftState KeyDataToShiftState(intptr_t keyData);
-
-// Code page 932 byte type of one byte of a string.
-enum TMbcsByteType { mbSingleByte, mbLeadByte, mbTrailByte };
-
-
 
 // ---------------------------------------------------------------------------
 // Screen and Application.

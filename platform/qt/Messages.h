@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 struct TMessage {
   unsigned Msg = 0;
@@ -181,8 +182,8 @@ inline constexpr int VK_OEM_8 = 0xDF;       // any other character key
 inline constexpr int VK_PROCESSKEY = 0xE5;
 
 // Message-cracking records: views over a TMessage, as the library's TWM*
-// records. A handler may take one of these instead of TMessage (see
-// TControl::RegisterHandler); Result writes through to the message.
+// records. A handler may take one of these instead of TMessage, built by the
+// control's Dispatch over the message; Result writes through to the message.
 struct TWMNoParams {
   TMessage& Message;
   unsigned Msg;
@@ -255,3 +256,15 @@ struct TWMMouse {
         YPos(static_cast<int16_t>(HIWORD(static_cast<uintptr_t>(m.LParam)))), Result(m.Result) {}
 };
 
+// Calls a message handler of a control class with the message, or with the
+// cracking record the handler takes: one case of a Dispatch override,
+//   case WM_SIZE: return CallHandler(*this, &TMine::WMSize, Message);
+template <class T, class Rec>
+void CallHandler(T& control, void (T::*handler)(Rec&), TMessage& message) {
+  if constexpr (std::is_same_v<Rec, TMessage>) {
+    (control.*handler)(message);
+  } else {
+    Rec record(message);
+    (control.*handler)(record);
+  }
+}

@@ -4,13 +4,21 @@
 // Copies share one buffer, counted by reference, and a string takes a buffer
 // of its own before any write (copy on write): the two panes and the undo
 // records hold the same row texts without copying them. The interface is
-// the part of std::string's that this program uses, with the same meaning.
+// the part of std::string's that this program uses, with one rule that
+// std::string does not have:
 //
-// Every non-const access that can write (operator[], at, data, front, back,
-// begin, end) first makes the buffer the string's own and marks it
+//   Any non-const access (operator[], at, data, front, back, begin, end and
+//   their reverse forms, as well as every changing member) may move the text
+//   to a fresh buffer. A pointer, reference or iterator taken from the string
+//   before it, c_str() and const data() included, is then no longer the
+//   string's. Read through a const string (std::as_const) where nothing is
+//   written: a const access never copies and never moves the text.
+//
+// A writable access first makes the buffer the string's own and marks it
 // unshareable, so a pointer or reference taken from it can never write into
-// a later copy; the next changing member function (append, assign, resize,
-// ...) makes it shareable again, since it invalidates such pointers anyway.
+// a later copy; such a string is copied, not shared, by the next copy of it,
+// which may therefore allocate and throw std::bad_alloc. The next changing
+// member function (append, assign, resize, ...) makes it shareable again.
 //
 // The count is not atomic: a string and its copies belong to one thread; a
 // string may be handed to another thread whole (moved, or its last copy), as
@@ -55,11 +63,13 @@ class AnsiString {
   AnsiString(It first, It last) {
     for (; first != last; ++first) push_back(static_cast<char>(*first));
   }
-  AnsiString(const AnsiString& other) noexcept : FRep(Share(other.FRep)) {}
+  // Shares other's buffer, or copies it when other has given out a writable
+  // pointer (see the top): may throw std::bad_alloc.
+  AnsiString(const AnsiString& other) : FRep(Share(other.FRep)) {}
   AnsiString(AnsiString&& other) noexcept : FRep(std::exchange(other.FRep, nullptr)) {}
   ~AnsiString() { Release(FRep); }
 
-  AnsiString& operator=(const AnsiString& other) noexcept {
+  AnsiString& operator=(const AnsiString& other) {
     Rep* shared = Share(other.FRep);  // before the release: other may be *this
     Release(FRep);
     FRep = shared;

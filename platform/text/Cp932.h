@@ -6,6 +6,10 @@
 #include <string>
 #include <string_view>
 
+// Code page 932 byte type of one byte of a string, as the class library
+// names it.
+enum TMbcsByteType { mbSingleByte, mbLeadByte, mbTrailByte };
+
 namespace cp932 {
 
 // A byte that may begin a double-byte character: 0x81-0x9F, 0xE0-0xFC.

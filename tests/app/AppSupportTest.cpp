@@ -18,7 +18,9 @@
 #include "app/Program.h"
 #include "platform/qt/Classes.h"
 #include "platform/qt/Controls.h"
-#include "tests/app/TestApp.h"
+#include "tests/app/BoxRecorder.h"
+#include "tests/common/TempFiles.h"
+#include "tests/common/TestApp.h"
 
 namespace {
 

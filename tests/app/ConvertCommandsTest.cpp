@@ -2,6 +2,7 @@
 
 #include "engine/ImeReader.h"
 #include "tests/app/FormFixture.h"
+#include "tests/common/ScopedValue.h"
 
 namespace {
 
@@ -190,8 +191,7 @@ TEST_F(ConvertCommands, ReadingCommandsReplaceKanjiThroughTheDictionary) {
 }
 
 TEST_F(ConvertCommands, MissingReaderIsReportedAndNothingChanges) {
-  auto* saved = ImeReaderCreateLookup;
-  ImeReaderCreateLookup = [] { return static_cast<reading::ReadingLookup*>(nullptr); };
+  const ScopedValue noReader(ImeReaderCreateLookup, [] { return static_cast<reading::ReadingLookup*>(nullptr); });
   BoxRecorder boxes;
 
   const auto rows = JRows({"漢字\r", "かな"});
@@ -213,7 +213,6 @@ TEST_F(ConvertCommands, MissingReaderIsReportedAndNothingChanges) {
   SetRows(form->AFEdit2, {"", "\r"});
   form->ConvertFurigana2->trigger();
   EXPECT_EQ(boxes.Boxes.size(), 2u);
-  ImeReaderCreateLookup = saved;
 }
 
 }  // namespace

@@ -12,8 +12,10 @@
 
 #include "app/SettingsDlg.h"
 #include "app/Unit1.h"
-#include "tests/app/TestApp.h"
+#include "tests/app/BoxRecorder.h"
 #include "tests/common/Cp932Text.h"
+#include "tests/common/TempFiles.h"
+#include "tests/common/TestApp.h"
 
 class FormFixture : public ::testing::Test {
  protected:

@@ -5,8 +5,8 @@
 #include <QDir>
 
 #include "platform/qt/IniFiles.h"
-#include "tests/app/TestApp.h"
 #include "tests/common/IoFaults.h"
+#include "tests/common/TempFiles.h"
 
 namespace {
 

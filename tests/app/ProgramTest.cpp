@@ -12,7 +12,7 @@
 
 #include "app/Program.h"
 #include "app/Unit1.h"
-#include "tests/app/TestApp.h"
+#include "tests/common/TempFiles.h"
 
 namespace {
 

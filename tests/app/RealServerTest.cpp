@@ -21,13 +21,13 @@
 
 #include "app/Program.h"
 #include "app/Unit1.h"
-#include "tests/app/TestApp.h"
+#include "tests/app/BoxRecorder.h"
+#include "tests/common/TempFiles.h"
+#include "tests/common/TestApp.h"
 #include "tests/common/XClipboardOwner.h"
 #include "tests/common/XcbChild.h"
 
 namespace {
-
-void PumpFor(int ms) { PumpUntil([] { return false; }, ms); }
 
 bool HasJapanese(const QString& text) {
   for (QChar c : text)

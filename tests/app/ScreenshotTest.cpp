@@ -14,7 +14,8 @@
 #include "app/Program.h"
 #include "app/Unit1.h"
 #include "platform/text/Cp932.h"
-#include "tests/app/TestApp.h"
+#include "tests/common/TempFiles.h"
+#include "tests/common/TestApp.h"
 #include "tests/common/XcbChild.h"
 
 namespace {

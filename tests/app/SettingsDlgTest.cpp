@@ -12,8 +12,10 @@
 #include "app/Commands.h"
 #include "app/SettingsDlg.h"
 #include "app/Unit1.h"
-#include "tests/app/TestApp.h"
+#include "tests/app/BoxRecorder.h"
 #include "tests/common/AsUser.h"
+#include "tests/common/TempFiles.h"
+#include "tests/common/TestApp.h"
 
 namespace {
 

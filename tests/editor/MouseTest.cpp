@@ -5,11 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QInputMethodEvent>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -104,19 +102,6 @@ class MouseTest : public ::testing::Test {
     Click(MarginX(), Y(last), MK_SHIFT);
     ASSERT_EQ(edit->FSelArea->GetStartRow(), first);
     ASSERT_EQ(edit->FSelArea->GetEndRow(), last);
-  }
-
-  // Runs the event loop until done() or the time is up.
-  static bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-  }
-  static void PumpFor(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
   }
 
   std::vector<std::string> Texts() const {

@@ -112,6 +112,21 @@ TEST_F(SharedRowsTest, UndoRecordsShareTheirTextsAndOutliveTheRowsTheyCameFrom) 
   EXPECT_EQ(other->GetLine(1), "replaced\r");
 }
 
+// Painting expands every visible row: a row without a tab must come back
+// as the row itself, not as a copy of its bytes.
+TEST_F(SharedRowsTest, ARowWithoutATabExpandsToTheRowItself) {
+  for (int r = 0; r < edit->GetLinesCount(); ++r) {
+    const AnsiString row = edit->FLines->Get(r);
+    for (bool spaces : {false, true}) {
+      const AnsiString shown = edit->TabExpand(row, spaces);
+      EXPECT_EQ(shown, row) << r;
+      if (!row.empty()) {
+        EXPECT_EQ(shown.c_str(), row.c_str()) << r << (spaces ? " spaces" : " fill");
+      }
+    }
+  }
+}
+
 TEST(RowRecordStore, RecordsStayInPlaceWhileOthersComeAndGo) {
   TAttrList list;
   for (int i = 0; i < 10; ++i) {

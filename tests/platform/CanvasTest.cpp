@@ -2,10 +2,13 @@
 
 #include <QImage>
 
-#include "TestApp.h"
 #include "platform/qt/Graphics.h"
+#include "tests/common/TestApp.h"
 
 namespace {
+
+// Code page 932 bytes of あ (hiragana a).
+const AnsiString kHiraganaA = "\x82\xa0";
 
 TEST(Colors, SystemColoursResolveOnlyWhenAsked) {
   struct Case {

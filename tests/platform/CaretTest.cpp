@@ -4,7 +4,7 @@
 #include <QPixmap>
 #include <QWidget>
 
-#include "TestApp.h"
+#include "tests/common/TestApp.h"
 #include "platform/qt/Caret.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "TestApp.h"
+#include "tests/common/TestApp.h"
 #include "platform/qt/Controls.h"
 #include "platform/qt/KeyState.h"
 

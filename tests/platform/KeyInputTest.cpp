@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "TestApp.h"
+#include "tests/common/TestApp.h"
 #include "platform/qt/Caret.h"
 #include "platform/qt/Imm.h"
 #include "platform/qt/internal/KeyInput.h"
@@ -31,12 +31,23 @@ struct Msg {
 // gets, with the Shift and Ctrl state seen while each is handled.
 class KeyProbe : public TCustomControl {
  public:
-  explicit KeyProbe(TComponent* owner) : TCustomControl(owner) {
-    for (unsigned m : {WM_KEYDOWN, WM_KEYUP, WM_CHAR, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_IME_STARTCOMPOSITION,
-                       WM_IME_ENDCOMPOSITION, WM_IME_COMPOSITION, WM_LBUTTONDOWN, CM_IMECHARSLEFTOUT})
-      RegisterHandler(m, &KeyProbe::Record);
-    RegisterHandler(WM_GETDLGCODE, &KeyProbe::WMGetDlgCode);
-    RegisterHandler(CM_WANTSPECIALKEY, &KeyProbe::CMWantSpecialKey);
+  using TCustomControl::TCustomControl;
+  void Dispatch(TMessage& m) override {
+    switch (m.Msg) {
+      case WM_KEYDOWN:
+      case WM_KEYUP:
+      case WM_CHAR:
+      case WM_SYSKEYDOWN:
+      case WM_SYSKEYUP:
+      case WM_IME_STARTCOMPOSITION:
+      case WM_IME_ENDCOMPOSITION:
+      case WM_IME_COMPOSITION:
+      case WM_LBUTTONDOWN:
+      case CM_IMECHARSLEFTOUT: return Record(m);
+      case WM_GETDLGCODE: return WMGetDlgCode(m);
+      case CM_WANTSPECIALKEY: return CMWantSpecialKey(m);
+      default: return TCustomControl::Dispatch(m);
+    }
   }
   std::vector<Msg> got;
   std::vector<bool> shiftSeen, ctrlSeen;
@@ -492,9 +503,13 @@ TEST_F(KeyInputTest, TextTheInputMethodCommitsInsideItsResetIsDropped) {
 TEST_F(KeyInputTest, AControlWithoutAResultHandlerGetsTheResultTyped) {
   class CharsOnly : public TCustomControl {
    public:
-    explicit CharsOnly(TComponent* owner) : TCustomControl(owner) {
-      RegisterHandler(WM_CHAR, &CharsOnly::WMChar);
-      RegisterHandler(WM_GETDLGCODE, &CharsOnly::WMGetDlgCode);
+    using TCustomControl::TCustomControl;
+    void Dispatch(TMessage& m) override {
+      switch (m.Msg) {
+        case WM_CHAR: return CallHandler(*this, &CharsOnly::WMChar, m);
+        case WM_GETDLGCODE: return WMGetDlgCode(m);
+        default: return TCustomControl::Dispatch(m);
+      }
     }
     std::string chars;
 

@@ -3,21 +3,25 @@
 #include <QScrollBar>
 #include <vector>
 
-#include "TestApp.h"
+#include "tests/common/TestApp.h"
 #include "platform/qt/Controls.h"
 #include "platform/qt/ScrollBars.h"
 
 namespace {
 
-// A control with a few handlers, as the editor registers them.
+// A control with a few handlers, as the editor dispatches them.
 class Probe : public TCustomControl {
  public:
-  explicit Probe(TComponent* owner) : TCustomControl(owner) {
-    RegisterHandler(WM_VSCROLL, &Probe::WMVScroll);
-    RegisterHandler(WM_SIZE, &Probe::WMSize);
-    RegisterHandler(WM_SETFOCUS, &Probe::WMSetFocus);
-    RegisterHandler(WM_KILLFOCUS, &Probe::WMKillFocus);
-    RegisterHandler(WM_GETDLGCODE, &Probe::WMGetDlgCode);
+  using TCustomControl::TCustomControl;
+  void Dispatch(TMessage& m) override {
+    switch (m.Msg) {
+      case WM_VSCROLL: return CallHandler(*this, &Probe::WMVScroll, m);
+      case WM_SIZE: return CallHandler(*this, &Probe::WMSize, m);
+      case WM_SETFOCUS: return CallHandler(*this, &Probe::WMSetFocus, m);
+      case WM_KILLFOCUS: return CallHandler(*this, &Probe::WMKillFocus, m);
+      case WM_GETDLGCODE: return WMGetDlgCode(m);
+      default: return TCustomControl::Dispatch(m);
+    }
   }
   std::vector<std::pair<int, int>> scrolls;  // code, pos
   std::vector<std::pair<int, int>> sizes;

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "TestApp.h"
+#include "tests/common/TestApp.h"
 #include "platform/qt/MouseInput.h"
 
 // The window-system entry of Qt's own test library: the event goes through
@@ -39,10 +39,11 @@ std::ostream& operator<<(std::ostream& os, const Msg& m) {
 
 class MouseProbe : public TCustomControl {
  public:
-  explicit MouseProbe(TComponent* owner) : TCustomControl(owner) {
-    for (unsigned m = WM_MOUSEFIRST; m <= WM_MOUSEWHEEL; ++m) RegisterHandler(m, &MouseProbe::Record);
-    RegisterHandler(CM_MOUSEENTER, &MouseProbe::Record);
-    RegisterHandler(CM_MOUSELEAVE, &MouseProbe::Record);
+  using TCustomControl::TCustomControl;
+  void Dispatch(TMessage& m) override {
+    if ((m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSEWHEEL) || m.Msg == CM_MOUSEENTER || m.Msg == CM_MOUSELEAVE)
+      return Record(m);
+    TCustomControl::Dispatch(m);
   }
   std::vector<Msg> got;
   // The messages without entering and leaving.

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "TestApp.h"
+#include "tests/common/TestApp.h"
 #include "platform/qt/Clipboard.h"
 #include "tests/common/XClipboardOwner.h"
 #include "tests/common/XcbChild.h"

@@ -2,7 +2,7 @@
 
 #include <QCursor>
 
-#include "TestApp.h"
+#include "tests/common/TestApp.h"
 #include "platform/qt/Graphics.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <QScrollBar>
 #include <QStyle>
 
-#include "TestApp.h"
+#include "tests/common/TestApp.h"
 #include "platform/qt/ScrollBars.h"
 
 namespace {

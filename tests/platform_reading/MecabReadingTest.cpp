@@ -5,6 +5,7 @@
 
 #include "engine/ImeReader.h"
 #include "tests/common/Cp932Text.h"
+#include "tests/common/ScopedValue.h"
 #include "tests/platform_reading/BuiltText.h"
 
 namespace {
@@ -68,12 +69,10 @@ TEST(MecabDictionary, MissingOrNonUtf8DictionaryFailsToOpen) {
   // The EUC-JP build of IPADIC, when installed, is refused for its charset.
   EXPECT_EQ(reading::OpenMecabReading(IsKanji, "/var/lib/mecab/dic/ipadic"), nullptr);
 
-  auto saved = ImeReaderCreateLookup;
-  ImeReaderCreateLookup = [] { return reading::OpenMecabReading(IsKanji, "/nonexistent"); };
+  const ScopedValue restore(ImeReaderCreateLookup, [] { return reading::OpenMecabReading(IsKanji, "/nonexistent"); });
   ImeReader reader{};
   EXPECT_EQ(ImeReaderOpen(&reader), 0);
   ImeReaderClose(&reader);
-  ImeReaderCreateLookup = saved;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "engine/ImeReader.h"
 #include "platform/text/Cp932.h"
 #include "tests/common/Cp932Text.h"
+#include "tests/common/ScopedValue.h"
 #include "tests/platform_reading/BuiltText.h"
 
 namespace {
@@ -166,8 +167,7 @@ TEST_F(ReadingBuilders, AnEmptyReadingOfAnEmptyTextIsEmpty) {
 }
 
 TEST(ImeReaderLifecycle, FailedOpenAndRepeatedCloseAreHarmless) {
-  auto saved = ImeReaderCreateLookup;
-  ImeReaderCreateLookup = [] { return static_cast<reading::ReadingLookup*>(nullptr); };
+  const ScopedValue restore(ImeReaderCreateLookup, [] { return static_cast<reading::ReadingLookup*>(nullptr); });
   ImeReader reader{};
   EXPECT_EQ(ImeReaderOpen(&reader), 0);
   EXPECT_EQ(reader.Language, nullptr);
@@ -177,7 +177,6 @@ TEST(ImeReaderLifecycle, FailedOpenAndRepeatedCloseAreHarmless) {
   ImeReaderClose(&reader);
   ImeReaderClose(nullptr);
   EXPECT_EQ(ImeReaderOpen(nullptr), 0);
-  ImeReaderCreateLookup = saved;
 
   StubLookup stub;
   gStub = &stub;
@@ -187,7 +186,6 @@ TEST(ImeReaderLifecycle, FailedOpenAndRepeatedCloseAreHarmless) {
   EXPECT_TRUE(stub.released);
   EXPECT_EQ(reader.Language, nullptr);
   EXPECT_EQ(reader.Buffer, nullptr);
-  ImeReaderCreateLookup = saved;
 }
 
 }  // namespace

@@ -87,7 +87,3 @@ void SyncScrollBarWidget(TWinControl::Impl& impl, int bar);
 struct TScrollBarsAccess {
   static void Relayout(TWinControl* c) { c->UpdateGeometry(); }
 };
-
-// The QCursor of a TCursor value.
-class QCursor;
-QCursor CursorFor(TCursor c);

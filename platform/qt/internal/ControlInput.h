@@ -1,10 +1,17 @@
-// Private to platform/qt: what a widget event needs of a windowed control.
+// Private to platform/qt: what a widget event needs of a windowed control
+// beyond its public members.
 //
 // The input translators (KeyInput.cpp, MouseInput.cpp, Caret.cpp, Imm.cpp)
-// reach a control only through this interface, and one another only through
-// its two notices (CaretMoved, EndComposition), which the control routes.
-// The control implements it (Controls.cpp) and is the one place that calls
-// the translators' hooks declared below.
+// send messages, find the widget and the client area and refresh the screen
+// through this interface. For the rest they use the control's public
+// members directly (enabled state, input-method mode, font and canvas, the
+// key and mouse events, the pop-up menu), and KeyInput.cpp calls Caret.h
+// (the caret's place) and Imm.h (the composition and result strings)
+// directly. The other way round, Caret.cpp and Imm.cpp reach KeyInput.cpp
+// only through the two notices (CaretMoved, EndComposition), which the
+// control routes. The control implements the interface (Controls.cpp); the
+// caret's hooks declared below are called by the control and its scroll
+// bars (Controls.cpp, ScrollBars.cpp).
 #pragma once
 
 #include <QRect>

@@ -40,3 +40,8 @@ int Cp932CodePoint(const unsigned char* s, int len);
 struct TCursorShape {
   QCursor cursor;
 };
+
+// The QCursor of a TCursor value: the library's standard cursors, else one
+// registered in Screen->Cursors, else the arrow. Defined beside the Screen
+// (Application.cpp).
+QCursor CursorFor(TCursor c);

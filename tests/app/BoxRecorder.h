@@ -1,13 +1,10 @@
-// Shared helpers of the application tests: a recorder for message boxes,
-// beside the helpers every suite shares.
+// The application tests' stand-in for the user at a message box.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "app/AppSupport.h"
-#include "tests/common/TempFiles.h"
-#include "tests/common/TestApp.h"
 
 // Answers every message box in place of the user and keeps what each showed.
 class BoxRecorder {
