@@ -320,7 +320,7 @@ void TForm1::EditWndProc(TMessage& Message) {
     ShowClipboardTextLoss();
     return;
   }
-  if (Message.Msg == CM_IMECHARSLEFTOUT) {
+  if (Message.Msg == CM_CHARSLEFTOUT) {
     StatusBar1->showMessage(
         QString::fromUtf8("「%1」はコードページ 932 (Shift-JIS) にない文字のため入力されませんでした")
             .arg(QString::fromUtf8(reinterpret_cast<const char*>(Message.LParam))));

@@ -247,9 +247,16 @@ bool KeyPress(TWinControl* control, QKeyEvent* e) {
     return true;
   }
   if (sys) return false;  // menus and their mnemonics stay with the toolkit
-  for (unsigned char b : CharBytesFromQt(*e, vk)) {
+  std::string refused;
+  for (unsigned char b : CharBytesFromQt(*e, vk, &refused)) {
     if (!Alive(widget)) break;
     InputOf(control).Send(WM_CHAR, b, data);
+  }
+  if (!refused.empty() && Alive(widget)) {
+    // One character for every byte that starts a UTF-8 sequence.
+    const auto left = static_cast<size_t>(
+        std::count_if(refused.begin(), refused.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    InputOf(control).Send(CM_CHARSLEFTOUT, left, reinterpret_cast<intptr_t>(refused.c_str()));
   }
   e->accept();
   return true;
@@ -320,7 +327,7 @@ bool InputMethod(TWinControl* control, QInputMethodEvent* e) {
       ImmClearResultString(control);
     }
     if (left > 0) {
-      InputOf(control).Send(CM_IMECHARSLEFTOUT, left, reinterpret_cast<intptr_t>(refused.c_str()));
+      InputOf(control).Send(CM_CHARSLEFTOUT, left, reinterpret_cast<intptr_t>(refused.c_str()));
       if (!Alive(widget)) return true;
     }
   }
@@ -528,7 +535,7 @@ intptr_t KeyDataFromQt(const QKeyEvent& e, int vk, bool release) {
   return static_cast<intptr_t>(data);
 }
 
-AnsiString CharBytesFromQt(const QKeyEvent& e, int vk) {
+AnsiString CharBytesFromQt(const QKeyEvent& e, int vk, std::string* refused) {
   const Qt::KeyboardModifiers m = e.modifiers();
   const bool ctrl = m & Qt::ControlModifier;
   if (AltHeld(m)) return AnsiString();  // a system character, for the menus
@@ -551,7 +558,10 @@ AnsiString CharBytesFromQt(const QKeyEvent& e, int vk) {
     if (u < 0x20 && !(ctrl && u != 0)) continue;  // control bytes only as Ctrl combinations
     kept += ch;
   }
-  return ToCp932(kept);
+  std::string bytes, lacked;
+  CommitToCp932(kept, bytes, lacked);
+  if (refused) *refused += lacked;
+  return AnsiString(bytes);
 }
 
 bool TranslateKeyboardEvent(TWinControl* control, QEvent* event) {

@@ -64,10 +64,10 @@ inline constexpr unsigned CM_MOUSEENTER = CM_BASE + 19;
 inline constexpr unsigned CM_MOUSELEAVE = CM_BASE + 20;
 inline constexpr unsigned CM_VISIBLECHANGED = CM_BASE + 22;
 inline constexpr unsigned CM_WANTSPECIALKEY = CM_BASE + 30;
-// This layer's own: the input method committed characters that code page 932
-// lacks, and they were left out of the result. WParam: how many; LParam: a
+// This layer's own: a key or the input method typed characters that code
+// page 932 lacks, and they were left out of what was typed. WParam: how many; LParam: a
 // const char* to their UTF-8, zero-terminated, valid for the message.
-inline constexpr unsigned CM_IMECHARSLEFTOUT = CM_BASE + 0x100;
+inline constexpr unsigned CM_CHARSLEFTOUT = CM_BASE + 0x100;
 
 // WM_SIZE size types (wParam).
 inline constexpr uintptr_t SIZE_RESTORED = 0;

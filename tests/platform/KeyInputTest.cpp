@@ -43,7 +43,7 @@ class KeyProbe : public TCustomControl {
       case WM_IME_ENDCOMPOSITION:
       case WM_IME_COMPOSITION:
       case WM_LBUTTONDOWN:
-      case CM_IMECHARSLEFTOUT: return Record(m);
+      case CM_CHARSLEFTOUT: return Record(m);
       case WM_GETDLGCODE: return WMGetDlgCode(m);
       case CM_WANTSPECIALKEY: return CMWantSpecialKey(m);
       default: return TCustomControl::Dispatch(m);
@@ -52,7 +52,7 @@ class KeyProbe : public TCustomControl {
   std::vector<Msg> got;
   std::vector<bool> shiftSeen, ctrlSeen;
   std::string result;  // the result string read during WM_IME_COMPOSITION
-  std::string leftOut;  // the characters CM_IMECHARSLEFTOUT names
+  std::string leftOut;  // the characters CM_CHARSLEFTOUT names
   long resultLength = 0;
   bool preeditWithResult = false;  // a composition still on show at the result
   bool preeditAtButton = false;    // a composition still on show at a button press
@@ -88,7 +88,7 @@ class KeyProbe : public TCustomControl {
       return;
     }
     if (m.Msg == WM_LBUTTONDOWN) preeditAtButton = GetPreeditState(this).Active;
-    if (m.Msg == CM_IMECHARSLEFTOUT) {
+    if (m.Msg == CM_CHARSLEFTOUT) {
       leftOut = reinterpret_cast<const char*>(m.LParam);
       got.back().l = 0;  // the pointer is valid only for the message
     }
@@ -244,6 +244,7 @@ TEST_F(KeyInputTest, TypedTextArrivesAsCodePage932Bytes) {
     const char* text;  // UTF-8, as the toolkit gives it
     unsigned keyMsg;   // WM_KEYDOWN or WM_SYSKEYDOWN
     std::string chars;
+    std::string leftOut = {};  // UTF-8 of what code page 932 cannot hold
   };
   const Qt::KeyboardModifiers none = Qt::NoModifier, ctrl = Qt::ControlModifier;
   const std::vector<Case> cases = {
@@ -262,13 +263,22 @@ TEST_F(KeyInputTest, TypedTextArrivesAsCodePage932Bytes) {
       {"arrow types nothing", Qt::Key_Left, none, "", WM_KEYDOWN, ""},
       {"alt+letter is a system key", Qt::Key_F, Qt::AltModifier, "f", WM_SYSKEYDOWN, ""},
       {"AltGr character", Qt::Key_Q, Qt::GroupSwitchModifier, "@", WM_KEYDOWN, "@"},
+      {"a character code page 932 lacks is left out", Qt::Key_unknown, none, "\u00e9", WM_KEYDOWN, "", "\u00e9"},
+      {"and only it", Qt::Key_unknown, none, "a\U0001F600\u00dfb", WM_KEYDOWN, "ab", "\U0001F600\u00df"},
+      {"best-fit forms stay", Qt::Key_unknown, none, "\u301c", WM_KEYDOWN, "\x81\x60"},
   };
   for (const Case& c : cases) {
     probe->got.clear();
+    probe->leftOut.clear();
     Press(c.key, c.mods, QString::fromUtf8(c.text));
     ASSERT_FALSE(probe->got.empty()) << c.name;
     EXPECT_EQ(probe->got[0].msg, c.keyMsg) << c.name;
     EXPECT_EQ(probe->Chars(), c.chars) << c.name;
+    // What is left out is named once, after the characters that were typed.
+    const std::vector<Msg> notices = probe->Of(CM_CHARSLEFTOUT);
+    EXPECT_EQ(probe->leftOut, c.leftOut) << c.name;
+    EXPECT_EQ(notices.empty() ? 0u : notices[0].w, QString::fromUtf8(c.leftOut.c_str()).toUcs4().size()) << c.name;
+    if (!notices.empty()) EXPECT_EQ(probe->got.back().msg, CM_CHARSLEFTOUT) << c.name;
   }
 }
 
@@ -435,7 +445,7 @@ TEST_F(KeyInputTest, CharactersCodePage932LacksAreLeftOutOfACommit) {
     std::string leftOut;
   };
   const unsigned start = WM_IME_STARTCOMPOSITION, comp = WM_IME_COMPOSITION, end = WM_IME_ENDCOMPOSITION,
-                 left = CM_IMECHARSLEFTOUT;
+                 left = CM_CHARSLEFTOUT;
   const std::vector<Case> cases = {
       {"emoji inside", "a😀b", {start, comp, left, end}, "ab", 1, "😀"},
       {"nothing else", "😀𠮷", {start, left, end}, "", 2, "😀𠮷"},
@@ -451,7 +461,7 @@ TEST_F(KeyInputTest, CharactersCodePage932LacksAreLeftOutOfACommit) {
     for (const Msg& m : probe->got) messages.push_back(m.msg);
     EXPECT_EQ(messages, c.messages) << c.name;
     EXPECT_EQ(probe->result, c.result) << c.name;
-    const std::vector<Msg> notices = probe->Of(CM_IMECHARSLEFTOUT);
+    const std::vector<Msg> notices = probe->Of(CM_CHARSLEFTOUT);
     EXPECT_EQ(notices.empty() ? 0 : notices[0].w, c.leftOutCount) << c.name;
     EXPECT_EQ(probe->leftOut, c.leftOut) << c.name;
   }

@@ -15,6 +15,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "platform/qt/Controls.h"
 
@@ -33,8 +34,9 @@ int VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers, const QString& 
 intptr_t KeyDataFromQt(const QKeyEvent& e, int vk, bool release);
 
 // The WM_CHAR bytes (code page 932, lead byte first) a key press types;
-// empty for keys that type nothing.
-AnsiString CharBytesFromQt(const QKeyEvent& e, int vk);
+// empty for keys that type nothing. A character code page 932 lacks is left
+// out; with `refused`, its UTF-8 is appended there.
+AnsiString CharBytesFromQt(const QKeyEvent& e, int vk, std::string* refused = nullptr);
 
 // Called by TWinControl::TranslateEvent for every event of a control's
 // widget; true when the event was consumed.
