@@ -1,9 +1,10 @@
 #include "platform/qt/IniFiles.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <climits>
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -37,11 +38,21 @@ int HexDigit(char c) {
 }  // namespace
 
 TIniFile::TIniFile(const std::string& FileName) : FFileName(FileName) {
-  std::ifstream in(FFileName, std::ios::binary);
-  if (!in) return;  // a missing file reads as empty
-  std::stringstream ss;
-  ss << in.rdbuf();
-  std::string content = ss.str();
+  // A missing file reads as empty. One that is there but cannot be read,
+  // or whose read fails part-way, reads as far as it could and is never
+  // rewritten from that: the rest of the file would be lost.
+  std::string content;
+  try {
+    TFileStream in(FFileName, fmOpenRead);
+    char block[4096];
+    int n;
+    while ((n = in.Read(block, sizeof block)) > 0) content.append(block, static_cast<size_t>(n));
+    FReadWhole = n == 0;
+  } catch (const EFOpenError&) {
+    struct stat st;
+    FReadWhole = ::stat(FFileName.c_str(), &st) != 0 && errno == ENOENT;
+    return;
+  }
   if (content.find("\r\n") != std::string::npos) FLineEnd = "\r\n";
   size_t pos = 0;
   while (pos < content.size()) {
@@ -188,6 +199,7 @@ void TIniFile::Save() const {
   std::string content;
   for (const Line& line : FLines) content += line.Text + FLineEnd;
 
+  if (!FReadWhole) throw EIniFileException(FFileName + " に書き込めません");
   try {
     TFileSaveStream out(FFileName);
     out.WriteBuffer(content.data(), static_cast<int>(content.size()));

@@ -63,5 +63,6 @@ class TIniFile {
 
   std::string FFileName;
   std::vector<Line> FLines;
+  bool FReadWhole = true;  // false: the file is there but was not read to its end
   std::string FLineEnd = "\n";
 };

@@ -138,6 +138,27 @@ TEST(IniFileWrite, FailedWriteThrowsWithThePathAndLeavesNothingBehind) {
   EXPECT_THROW(missing.WriteBool("Setting", "Furi1", true), EIniFileException);
 }
 
+// Keys written back over a file that was only partly read would drop the
+// rest of it.
+TEST(IniFileWrite, AFileReadOnlyPartWayIsNotRewritten) {
+  TempDir dir;
+  const std::string path = dir.Path("partly.ini");
+  const std::string old = "[Setting]\nFuri1=0\n[Other]\nName=value\n";
+  WriteAll(path, old);
+  {
+    iofaults::Scope faults;
+    iofaults::FailReadsAfter(path, 12);
+    TIniFile ini(path);
+    try {
+      ini.WriteBool("Setting", "Furi1", true);
+      FAIL() << "no error";
+    } catch (const EIniFileException& e) {
+      EXPECT_EQ(e.Message(), path + " に書き込めません");
+    }
+  }
+  EXPECT_EQ(ReadAll(path), old);
+}
+
 // A write in place that fails, and whose old bytes cannot be put back,
 // tells where they are kept.
 TEST(IniFileWrite, AFailedWriteThatCannotBeUndoneNamesTheSafetyCopy) {
