@@ -119,18 +119,23 @@ TEST(IniFileWrite, OtherLinesStayAndKeysAreReplacedOrAddedInTheirSection) {
             "A=1\r\n");
 }
 
+// Writing one key to the file at 'path' fails with the error that names it.
+void ExpectRefusedWrite(const std::string& path) {
+  TIniFile ini(path);
+  try {
+    ini.WriteBool("Setting", "Furi1", true);
+    ADD_FAILURE() << "no error for " << path;
+  } catch (const EIniFileException& e) {
+    EXPECT_EQ(e.Message(), path + " に書き込めません");
+  }
+}
+
 TEST(IniFileWrite, FailedWriteThrowsWithThePathAndLeavesNothingBehind) {
   TempDir dir;
   // A folder in the file's place: no file is saved over it.
   const std::string path = dir.Path("taken.ini");
   ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
-  TIniFile ini(path);
-  try {
-    ini.WriteBool("Setting", "Furi1", true);
-    FAIL() << "no error";
-  } catch (const EIniFileException& e) {
-    EXPECT_EQ(e.Message(), path + " に書き込めません");
-  }
+  ExpectRefusedWrite(path);
   EXPECT_EQ(QDir(QString::fromStdString(dir.Root())).entryList(QDir::Files).size(), 0);
 
   // A folder that does not exist: no file can be made in it.
@@ -148,13 +153,7 @@ TEST(IniFileWrite, AFileReadOnlyPartWayIsNotRewritten) {
   {
     iofaults::Scope faults;
     iofaults::FailReadsAfter(path, 12);
-    TIniFile ini(path);
-    try {
-      ini.WriteBool("Setting", "Furi1", true);
-      FAIL() << "no error";
-    } catch (const EIniFileException& e) {
-      EXPECT_EQ(e.Message(), path + " に書き込めません");
-    }
+    ExpectRefusedWrite(path);
   }
   EXPECT_EQ(ReadAll(path), old);
 }
