@@ -21,7 +21,7 @@
 #include <cstdlib>
 #include <exception>
 
-#include "platform/qt/Classes.h"
+#include "platform/core/Classes.h"
 #include "platform/qt/Controls.h"
 
 // ---------------------------------------------------------------------------

@@ -5,7 +5,7 @@
 #include "app/HelpViewer.h"
 #include "app/SettingsDlg.h"
 #include "app/Unit1.h"
-#include "platform/qt/Classes.h"
+#include "platform/core/Classes.h"
 #include "platform/text/EncodingCheck.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "app/AppSupport.h"
 #include "app/SettingsDlg.h"
 #include "app/Unit1.h"
-#include "platform/qt/Classes.h"
+#include "platform/core/Classes.h"
 #include "platform/qt/Controls.h"
 
 bool InstallQtJapanese(const QString& folder) {

@@ -14,7 +14,7 @@
 #include <iterator>
 
 #include "app/AppSupport.h"
-#include "platform/qt/IniFiles.h"
+#include "platform/core/IniFiles.h"
 
 TOKBottomDlg* OKBottomDlg = nullptr;
 

@@ -9,7 +9,7 @@
 #include "app/AppSupport.h"
 #include "editor/Afedit.h"
 #include "engine/Roma.h"
-#include "platform/qt/Messages.h"
+#include "platform/core/Messages.h"
 #include "platform/text/AnsiString.h"
 
 class QAction;

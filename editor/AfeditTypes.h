@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/qt/Classes.h"
+#include "platform/core/Classes.h"
 #include "platform/qt/Graphics.h"
 #include "platform/text/AnsiString.h"
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/qt/Classes.h"
+#include "platform/core/Classes.h"
 #include "platform/text/AnsiString.h"
 
 // Raised when the system clipboard cannot be reached.

@@ -18,9 +18,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/qt/Classes.h"
+#include "platform/core/Classes.h"
 #include "platform/qt/Graphics.h"
-#include "platform/qt/Messages.h"
+#include "platform/core/Messages.h"
 
 class QWidget;
 class QMenu;

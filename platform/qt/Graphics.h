@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/qt/Classes.h"
+#include "platform/core/Classes.h"
 
 class QImage;
 

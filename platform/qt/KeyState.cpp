@@ -5,7 +5,7 @@
 #include <array>
 #include <vector>
 
-#include "platform/qt/Messages.h"
+#include "platform/core/Messages.h"
 
 namespace {
 // -1 no override, 0 up, 1 down.

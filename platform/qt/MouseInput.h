@@ -18,7 +18,7 @@
 #include <memory>
 
 #include "platform/qt/Controls.h"
-#include "platform/qt/Messages.h"
+#include "platform/core/Messages.h"
 
 class QEvent;
 

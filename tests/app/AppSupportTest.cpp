@@ -16,7 +16,7 @@
 
 #include "app/AppSupport.h"
 #include "app/Program.h"
-#include "platform/qt/Classes.h"
+#include "platform/core/Classes.h"
 #include "platform/qt/Controls.h"
 #include "tests/app/BoxRecorder.h"
 #include "tests/common/TempFiles.h"

@@ -52,7 +52,7 @@ class SettingsDialog : public ::testing::Test {
 TEST_F(SettingsDialog, FirstRunShowsOnlyTheKanjiReadingTickedAndCreatesNoFile) {
   TOKBottomDlg dlg(nullptr, ini);
   EXPECT_EQ(Ticks(dlg), (std::vector<int>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(ini)));
+  EXPECT_FALSE(std::filesystem::exists(ini));
 }
 
 TEST_F(SettingsDialog, ControlsCarryTheFormsCaptionsAndNames) {
@@ -181,7 +181,7 @@ TEST_F(SettingsDialog, CancelWithoutAFileGoesBackToTheDefaults) {
   dlg.SetChecked(cvKatakana, true);
   dlg.CancelBtn->click();
   EXPECT_EQ(Ticks(dlg), (std::vector<int>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(ini)));
+  EXPECT_FALSE(std::filesystem::exists(ini));
 }
 
 TEST_F(SettingsDialog, CloseBoxKeepsTheTicksForThisRunWithoutWriting) {
@@ -190,7 +190,7 @@ TEST_F(SettingsDialog, CloseBoxKeepsTheTicksForThisRunWithoutWriting) {
   dlg.SetChecked(cvHiragana, true);
   dlg.close();  // the title bar's close box
   EXPECT_TRUE(dlg.Checked(cvHiragana));
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(ini)));
+  EXPECT_FALSE(std::filesystem::exists(ini));
   TOKBottomDlg restarted(nullptr, ini);
   EXPECT_FALSE(restarted.Checked(cvHiragana));
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/Classes.h"
+#include "platform/core/Classes.h"
 #include "tests/editor/RowsFixture.h"
 
 namespace {

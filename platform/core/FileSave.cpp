@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/qt/Classes.h"
+#include "platform/core/Classes.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Base classes: formatting helpers, rectangles, components and TList.
-#include "platform/qt/Classes.h"
+#include "platform/core/Classes.h"
 
 #include <algorithm>
 #include <cerrno>

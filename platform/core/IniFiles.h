@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/Classes.h"
+#include "platform/core/Classes.h"
 
 // Raised when the file cannot be written; the text is "<path> に書き込めません".
 class EIniFileException : public Exception {

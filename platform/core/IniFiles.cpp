@@ -1,4 +1,4 @@
-#include "platform/qt/IniFiles.h"
+#include "platform/core/IniFiles.h"
 
 #include <sys/stat.h>
 

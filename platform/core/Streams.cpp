@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/qt/Classes.h"
+#include "platform/core/Classes.h"
 
 void TStream::ReadBuffer(void* buffer, int count) {
   if (count != 0 && Read(buffer, count) != count) throw EReadError(LibMsg::ReadError);

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/qt/Classes.h"
+#include "platform/core/Classes.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/Classes.h"
+#include "platform/core/Classes.h"
 #include "tests/common/AsUser.h"
 #include "tests/common/IoFaults.h"
 #include "tests/common/TempFiles.h"

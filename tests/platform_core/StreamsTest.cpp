@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/Classes.h"
+#include "platform/core/Classes.h"
 #include "tests/common/IoFaults.h"
 
 namespace {

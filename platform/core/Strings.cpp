@@ -1,7 +1,7 @@
 // String lists.
 #include <algorithm>
 
-#include "platform/qt/Classes.h"
+#include "platform/core/Classes.h"
 
 void TStrings::Put(int index, const AnsiString& s) {
   TObject* obj = GetObject(index);
