@@ -8,6 +8,7 @@
 
 #include "editor/AfeditChars.h"
 #include "editor/AfeditTypes.h"
+#include "tests/common/TempFiles.h"
 
 namespace {
 
@@ -325,7 +326,8 @@ TEST(AttributeFile, ShortReadStopsTheLoad) {
 }
 
 TEST(AttributeFile, FileRoundTripAndMissingFile) {
-  std::string path = ::testing::TempDir() + "attrs.bin";
+  TempDir dir;
+  const std::string path = dir.Path("attrs.bin");
   TAttrList rows;
   rows.GetItem(0)->TextColor = clRed;
   rows.GetItem(1)->Indent = 8;

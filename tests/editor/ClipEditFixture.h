@@ -19,7 +19,7 @@
 
 using ClipEdit = TEditProbe;
 
-struct RowSpec {
+struct StyledRow {
   std::string text;
   int indent = 0;
   TColor color = clWindowText;
@@ -40,11 +40,11 @@ class ClipEditTest : public ::testing::Test {
   // Replaces the text by these rows (indent 0, default wrap column) with an
   // empty history, the caret at (0, 0) and nothing selected.
   void SetRows(const std::vector<std::string>& rows) {
-    std::vector<RowSpec> specs;
-    for (const std::string& r : rows) specs.push_back({r});
-    SetRowSpecs(specs);
+    std::vector<StyledRow> styled;
+    for (const std::string& r : rows) styled.push_back({r});
+    SetStyledRows(styled);
   }
-  void SetRowSpecs(const std::vector<RowSpec>& rows) {
+  void SetStyledRows(const std::vector<StyledRow>& rows) {
     edit->Clear();
     for (size_t i = 0; i < rows.size(); ++i) {
       TAttrListItem attr = edit->MakeAttr(false, rows[i].indent, edit->GetDefWrapPos());

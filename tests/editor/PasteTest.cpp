@@ -62,7 +62,7 @@ TEST_F(PasteTest, PasteReplacesSelectionInOneUndoStep) {
 }
 
 TEST_F(PasteTest, MiddleRowsAtTheEndCarryCaretRowAttributes) {
-  SetRowSpecs({{"a\r"}, {"", 3, clRed}});
+  SetStyledRows({{"a\r"}, {"", 3, clRed}});
   edit->FCaret = TPoint(3, 1);
   PutForeignText("p\r\nq\r\nr\r\ns");
   edit->Perform(WM_PASTE, 0, 0);
@@ -75,7 +75,7 @@ TEST_F(PasteTest, MiddleRowsAtTheEndCarryCaretRowAttributes) {
 }
 
 TEST_F(PasteTest, PrivateRowCopyComesBackWithAttributes) {
-  SetRowSpecs({{"a\r", 2, clRed}, {"b\r", 0, clBlue}, {"c\r"}, {""}});
+  SetStyledRows({{"a\r", 2, clRed}, {"b\r", 0, clBlue}, {"c\r"}, {""}});
   SelectRows(0, 1);
   edit->Perform(WM_COPY, 0, 0);
   edit->FSelArea->RowReset();
@@ -94,7 +94,7 @@ TEST_F(PasteTest, PrivateRowCopyComesBackWithAttributes) {
 }
 
 TEST_F(PasteTest, PrivateCopyOfAllRowsLeavesOutTheEmptyLastRow) {
-  SetRowSpecs({{"a\r", 1}, {"b\r"}, {""}});
+  SetStyledRows({{"a\r", 1}, {"b\r"}, {""}});
   edit->SelectAll();
   edit->Perform(WM_COPY, 0, 0);
   edit->FSelArea->RowReset();
@@ -106,7 +106,7 @@ TEST_F(PasteTest, PrivateCopyOfAllRowsLeavesOutTheEmptyLastRow) {
 
 TEST_F(PasteTest, PrivateCopyKeepsBytesUnicodeWouldChange) {
   // 0x8790 reads back as 0x81E0 through Unicode alone.
-  SetRowSpecs({{"\x87\x90\r", 5}, {""}});
+  SetStyledRows({{"\x87\x90\r", 5}, {""}});
   SelectRows(0, 0);
   edit->Perform(WM_COPY, 0, 0);
   edit->FSelArea->RowReset();
@@ -117,7 +117,7 @@ TEST_F(PasteTest, PrivateCopyKeepsBytesUnicodeWouldChange) {
 }
 
 TEST_F(PasteTest, ForeignTextAfterRowCopyTakesPlainPath) {
-  SetRowSpecs({{"a\r", 2}, {""}});
+  SetStyledRows({{"a\r", 2}, {""}});
   SelectRows(0, 0);
   edit->Perform(WM_COPY, 0, 0);
   edit->FSelArea->RowReset();
@@ -194,7 +194,7 @@ TEST_F(PasteTest, FlagsComeBackWhenPasteFails) {
 
 TEST_F(PasteTest, FreeCaretBelowTheTextIsFilledUpTo) {
   edit->SetOptions(TAFEditOptions{aoFreeCaret, aoAutoFormat});
-  SetRowSpecs({{"a\r", 1}, {""}});
+  SetStyledRows({{"a\r", 1}, {""}});
   SelectRows(0, 0);
   edit->Perform(WM_COPY, 0, 0);
   edit->FSelArea->RowReset();

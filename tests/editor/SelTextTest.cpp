@@ -100,7 +100,7 @@ TEST_F(SelTextTest, RangeTextExplicitEnds) {
 }
 
 TEST_F(SelTextTest, DisplayCopyExpandsTabsAndIndent) {
-  SetRowSpecs({{"a\tb\r", 2}, {"\tc\r", 0}, {""}});
+  SetStyledRows({{"a\tb\r", 2}, {"\tc\r", 0}, {""}});
   edit->SetTabSize(4);
   struct Case {
     const char* name;
@@ -128,7 +128,7 @@ TEST_F(SelTextTest, DisplayCopyExpandsTabsAndIndent) {
 }
 
 TEST_F(SelTextTest, PrivateRowCopyFollowsTheKindOfCopy) {
-  SetRowSpecs({{"a\r", 3, clRed}, {"b\r", 0, clBlue}, {""}});
+  SetStyledRows({{"a\r", 3, clRed}, {"b\r", 0, clBlue}, {""}});
   SelectRows(0, 1);
   edit->SelectAreaCopy(false);
   ASSERT_EQ(edit->FClipLines->Count(), 2);
@@ -158,7 +158,7 @@ TEST_F(SelTextTest, NothingSelectedCopiesNothing) {
 TEST_F(SelTextTest, CutRemovesExactlyTheSelectedBytes) {
   struct Case {
     const char* name;
-    RowSpec row;
+    StyledRow row;
     TPoint start, end;  // display columns
     std::string cut, left;
   };
@@ -171,7 +171,7 @@ TEST_F(SelTextTest, CutRemovesExactlyTheSelectedBytes) {
       {"whole indent only", {"abc\r", 4}, {0, 0}, {3, 0}, "", "abc\r"},
   };
   for (const Case& c : cases) {
-    SetRowSpecs({c.row, {""}});
+    SetStyledRows({c.row, {""}});
     SelectPoints(c.start, c.end);
     edit->Perform(WM_CUT, 0, 0);
     EXPECT_EQ(Clipboard()->GetAsText(), c.cut) << c.name;
@@ -181,7 +181,7 @@ TEST_F(SelTextTest, CutRemovesExactlyTheSelectedBytes) {
 }
 
 TEST_F(SelTextTest, CutFromIndentThenPasteRestoresRow) {
-  SetRowSpecs({{"abcdef\r", 4}, {"next\r"}, {""}});
+  SetStyledRows({{"abcdef\r", 4}, {"next\r"}, {""}});
   SelectPoints({1, 0}, {6, 0});
   edit->Perform(WM_CUT, 0, 0);
   edit->Perform(WM_PASTE, 0, 0);
@@ -300,7 +300,7 @@ TEST_F(SelTextTest, ReadOnlyPaneOnlyCopies) {
 TEST_F(SelTextTest, LeadingBlanksBecomeIndent) {
   struct Case {
     const char* name;
-    RowSpec row;
+    StyledRow row;
     int wrap;
     std::string text;
     int indent;
@@ -315,7 +315,7 @@ TEST_F(SelTextTest, LeadingBlanksBecomeIndent) {
   };
   edit->SetTabSize(4);
   for (const Case& c : cases) {
-    SetRowSpecs({c.row, {""}});
+    SetStyledRows({c.row, {""}});
     edit->SetWrapPos(0, c.wrap);
     SelectRows(0, 0);
     edit->SelAreaLeftSpaceToIndent();

@@ -15,11 +15,15 @@
 
 #include "platform/core/Classes.h"
 #include "tests/common/IoFaults.h"
+#include "tests/common/TempFiles.h"
 
 namespace {
 
+// Under a folder of this process's own, removed at its end, so that runs by
+// different users or side by side never meet in the shared temporary folder.
 std::string TempPath(const char* name) {
-  return std::string(::testing::TempDir()) + "sorvelan_platform_" + name;
+  static const TempDir dir;
+  return dir.Path(name);
 }
 
 TEST(TStringStream, ReadWriteSeekAndSize) {
