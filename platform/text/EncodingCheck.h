@@ -12,6 +12,9 @@ namespace cp932 {
 // decides for the whole file.
 inline constexpr size_t kEncodingCheckBytes = 256 * 1024;
 
+// What ForeignEncoding calls bytes that look like no text at all.
+inline constexpr char kBinaryData[] = "バイナリデータ";
+
 // Empty when `bytes` (a file's opening, `complete` when it is the whole
 // file) are plausible code page 932 text, else the name, in UTF-8, of the
 // encoding they look like: "UTF-8 (BOM 付き)", "UTF-16LE" and the other
