@@ -1,7 +1,10 @@
 // Counts the encoding check's false alarms and catches: code page 932 text
 // should pass, the same text in UTF-8 or EUC-JP should not.
 //
-//   encoding_check_bench prose.txt
+//   encoding_check_bench prose.txt [SHOW]
+//
+// With SHOW, the first SHOW alarms of each kind of generated text are
+// printed in hex.
 //
 // Checked as code page 932: the prose file (its opening, as the Open command
 // reads it, and whole), each of its distinct lines as a file of its own, and
@@ -17,6 +20,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -205,7 +209,10 @@ std::vector<Kind> GeneratedKinds() {
     for (int words = Between(rng, 1, 30); words > 0 || !kana; --words) {
       if (!s.empty() && Between(rng, 0, 4) > 0) s += AsciiSeparator(rng);
       if (Between(rng, 0, 2) == 0) {
-        for (int i = Between(rng, 1, 8); i > 0; --i) s += Pick(rng, inv.HalfKana);
+        // A word of half-width katakana letters (ｦ to ﾟ), now and then
+        // with a mark (｡｢｣､･) after it.
+        for (int i = Between(rng, 1, 8); i > 0; --i) s += static_cast<char>(Between(rng, 0xA6, 0xDF));
+        if (Between(rng, 0, 3) == 0) s += static_cast<char>(Between(rng, 0xA1, 0xA5));
         kana = true;
       } else {
         s += AsciiWord(rng);
@@ -261,7 +268,14 @@ std::vector<Kind> GeneratedKinds() {
 // Named another encoding per million generated texts of each kind, whole
 // and as the opening of a longer file: the text, then the first byte of the
 // character after it (the rest of the file, the opening's end cutting it).
-void PrintGenerated(size_t perKind) {
+// With `show`, the first few alarms of each kind in hex.
+void PrintHex(const char* how, const std::string& name, const std::string& bytes) {
+  std::printf("    %s %s:", how, name.c_str());
+  for (unsigned char c : bytes) std::printf(" %02x", c);
+  std::printf("\n");
+}
+
+void PrintGenerated(size_t perKind, int show) {
   const Inventory inv;
   std::printf("generated code page 932 text (%zu texts a kind, fixed seed; per million named another encoding)\n",
               perKind);
@@ -275,9 +289,11 @@ void PrintGenerated(size_t perKind) {
       const std::string text = kind.Text(rng, inv);
       const std::string next = kind.Next(rng, inv);
       const std::string w = cp932::ForeignEncoding(text, true);
-      if (!w.empty()) ++whole, ++wholeNames[w];
+      if (!w.empty() && ++whole <= static_cast<size_t>(show)) PrintHex("whole", w, text);
+      if (!w.empty()) ++wholeNames[w];
       const std::string o = cp932::ForeignEncoding(text + next.substr(0, 1), false);
-      if (!o.empty()) ++opening, ++openingNames[o];
+      if (!o.empty() && ++opening <= static_cast<size_t>(show)) PrintHex("opening", o, text + next.substr(0, 1));
+      if (!o.empty()) ++openingNames[o];
     }
     auto perMillion = [&](size_t n) { return static_cast<double>(n) * 1e6 / static_cast<double>(perKind); };
     std::printf("cp932   %-44s whole=%.0f opening=%.0f per million (goal <= %zu)", kind.Name, perMillion(whole),
@@ -292,7 +308,7 @@ void PrintGenerated(size_t perKind) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: encoding_check_bench prose.txt\n");
+    std::fprintf(stderr, "usage: encoding_check_bench prose.txt [SHOW]\n");
     return 2;
   }
   std::ifstream in(argv[1], std::ios::binary);
@@ -377,7 +393,7 @@ int main(int argc, char** argv) {
   PrintForeign("prose lines in UTF-16LE without BOM", le, "UTF-16LE");
   PrintForeign("prose lines in UTF-16BE without BOM", be, "UTF-16BE");
 
-  PrintGenerated(100000);
+  PrintGenerated(100000, argc > 2 ? std::atoi(argv[2]) : 0);
 
   const std::string opening = prose.substr(0, cp932::kEncodingCheckBytes);
   const int repeat = 20;
