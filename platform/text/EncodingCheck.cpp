@@ -113,16 +113,17 @@ bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 
 // plausible code page 932 too (`alsoCp932`) need two characters, or one
 // Japanese mark or kana. With `cutTail` the last character does not count:
 // in another reading the end may cut it short.
-bool ReadsAsUtf8Text(Utf8Reading u, std::string_view s, bool alsoCp932, bool cutTail) {
-  if (cutTail && !u.Chars.empty() && u.Chars.back().End == s.size()) u.Chars.pop_back();
-  if (!u.Valid || u.Chars.empty()) return false;
+bool ReadsAsUtf8Text(const Utf8Reading& u, std::string_view s, bool alsoCp932, bool cutTail) {
+  size_t count = u.Chars.size();
+  if (cutTail && count > 0 && u.Chars.back().End == s.size()) --count;
+  if (!u.Valid || count == 0) return false;
   Script script = kSymbol;
   size_t wide = 0, letters = 0, inWords = 0;
   bool kana = false;
-  for (size_t k = 0; k < u.Chars.size();) {
+  for (size_t k = 0; k < count;) {
     // One run of characters that are not ASCII.
     size_t end = k + 1;
-    while (end < u.Chars.size() && u.Chars[end].Begin == u.Chars[end - 1].End) ++end;
+    while (end < count && u.Chars[end].Begin == u.Chars[end - 1].End) ++end;
     const size_t from = u.Chars[k].Begin, to = u.Chars[end - 1].End;
     const bool inWord =
         end - k <= 2 && ((from > 0 && IsAsciiLetter(s[from - 1])) || (to < s.size() && IsAsciiLetter(s[to])));
@@ -374,10 +375,11 @@ std::string ForeignEncoding(std::string_view bytes, bool complete) {
   }
   if (sjis.Refused == 0) return std::string();
   // Some bytes are no code page 932 character: a damaged Shift-JIS file,
-  // which still reads as Japanese, or text in another encoding, which the
-  // detector names. A name the bytes contradict is not given: the readings
+  // which still reads as Japanese (four common characters at least for
+  // each refused one), or text in another encoding, which the detector
+  // names. A name the bytes contradict is not given: the readings
   // above have ruled out UTF-8, EUC-JP and the Japanese encodings.
-  if (sjis.Common >= sjis.Refused) return std::string();
+  if (sjis.Common >= 4 * sjis.Refused) return std::string();
   std::string_view tail = text;
   for (int k = 0; cutTail && k < 3 && !tail.empty() && static_cast<unsigned char>(tail.back()) >= 0x80; ++k)
     tail.remove_suffix(1);

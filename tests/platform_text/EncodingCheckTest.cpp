@@ -112,9 +112,10 @@ TEST(EncodingCheck, CodePage932TextThatOtherEncodingsFitPasses) {
   };
   for (const Case& c : cases) EXPECT_EQ(cp932::ForeignEncoding(c.bytes, c.complete), c.looks) << c.name;
   // The lead byte of every double-byte character, cut after forty ASCII bytes.
-  for (int lead = 0x81; lead <= 0xFC; ++lead)
-    if (cp932::IsLeadByte(static_cast<unsigned char>(lead)))
-      EXPECT_EQ(cp932::ForeignEncoding(forty + static_cast<char>(lead), false), "") << std::hex << lead;
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!cp932::IsLeadByte(static_cast<unsigned char>(lead))) continue;
+    EXPECT_EQ(cp932::ForeignEncoding(forty + static_cast<char>(lead), false), "") << std::hex << lead;
+  }
 }
 
 // What still tells another encoding when only a few characters are not
@@ -170,6 +171,12 @@ TEST(EncodingCheck, BinaryDataIsNamedWhereverItsNulsStand) {
        Sjis("表\t題\r\n\f\x1B[31m赤\x1B[0m\r\n\x1A"), true, ""},
   };
   for (const Case& c : cases) EXPECT_EQ(cp932::ForeignEncoding(c.bytes, c.complete), c.looks) << c.name;
+  // Random bytes of any length from 64 bytes up, with NULs and without:
+  // none passes as damaged Shift-JIS.
+  for (int i = 0; i < 200; ++i) {
+    const std::string bytes = random(static_cast<size_t>(64 + i * 20), i % 2 == 0);
+    EXPECT_NE(cp932::ForeignEncoding(bytes, true), "") << bytes.size();
+  }
 }
 
 TEST(EncodingCheck, TheDetectorNamesTheRest) {
