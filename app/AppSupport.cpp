@@ -15,6 +15,7 @@
 #include <QMimeDatabase>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
@@ -187,14 +188,21 @@ class FileColumnsInProgramLocale : public QIdentityProxyModel {
 
 // Widens the size, type and date columns of the detail list to what they
 // show, each time rows or their details arrive; the toolkit sizes them for
-// English texts. A column the user made wider keeps its width.
+// English texts. A column the user made wider keeps its width. The dialog
+// then grows, as far as the screen allows, until every column shows whole
+// (the toolkit's default size cuts the date short); once the user has
+// sized the dialog, it keeps the user's width.
 void FitFileColumns(QFileDialog* dialog) {
   auto* tree = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
   QAbstractItemModel* model = tree ? tree->model() : nullptr;
   if (!model) return;
-  auto pending = std::make_shared<bool>(false);
-  auto fit = [tree = QPointer<QTreeView>(tree), pending] {
-    *pending = false;
+  struct State {
+    bool Pending = false;
+    int Width = -1;  // the dialog's width as the last fit left it
+  };
+  auto state = std::make_shared<State>();
+  auto fit = [dialog, tree = QPointer<QTreeView>(tree), state] {
+    state->Pending = false;
     if (!tree) return;
     QHeaderView* header = tree->header();
     for (int c = 1; c < header->count(); ++c) {
@@ -202,11 +210,20 @@ void FitFileColumns(QFileDialog* dialog) {
           std::max(static_cast<QAbstractItemView*>(tree)->sizeHintForColumn(c), header->sectionSizeHint(c));
       if (header->sectionSize(c) < wanted) header->resizeSection(c, wanted);
     }
+    const bool userSized = state->Width >= 0 && dialog->width() != state->Width;
+    const int missing = header->length() - tree->viewport()->width();
+    if (!userSized && missing > 0 && tree->isVisible()) {
+      int width = dialog->width() + missing;
+      if (const QScreen* screen = dialog->screen())
+        width = std::min(width, screen->availableGeometry().width());
+      if (width > dialog->width()) dialog->resize(width, dialog->height());
+    }
+    if (!userSized && tree->isVisible()) state->Width = dialog->width();
   };
   // Rows come in batches and their details after them: one fit per batch.
-  auto later = [dialog, fit, pending] {
-    if (*pending) return;
-    *pending = true;
+  auto later = [dialog, fit, state] {
+    if (state->Pending) return;
+    state->Pending = true;
     QTimer::singleShot(0, dialog, fit);
   };
   QObject::connect(model, &QAbstractItemModel::rowsInserted, dialog, later);

@@ -4,7 +4,7 @@
 # same text in UTF-8 and EUC-JP, and the time the check takes.
 # Builds the prose file when missing (bench/make-prose.sh).
 #
-#   bash bench/bench-encoding.sh
+#   bash bench/bench-encoding.sh [SHOW]   (SHOW: print that many alarms of each generated kind)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,4 +22,4 @@ if ! { cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DSORVELAN_ENGINE_ONLY=
   cat "$tmp/build.log" >&2
   exit 1
 fi
-"$BUILD/bench/encoding_check_bench" "$PROSE"
+"$BUILD/bench/encoding_check_bench" "$PROSE" "$@"

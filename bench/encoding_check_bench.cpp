@@ -1,22 +1,32 @@
 // Counts the encoding check's false alarms and catches: code page 932 text
 // should pass, the same text in UTF-8 or EUC-JP should not.
 //
-//   encoding_check_bench prose.txt
+//   encoding_check_bench prose.txt [SHOW]
+//
+// With SHOW, the first SHOW alarms of each kind of generated text are
+// printed in hex.
 //
 // Checked as code page 932: the prose file (its opening, as the Open command
 // reads it, and whole), each of its distinct lines as a file of its own, and
 // a file of every character code page 932 has (glibc's CP932), whole and row
 // by row. Checked as foreign: each distinct line holding non-ASCII text in
 // UTF-8, UTF-8 with a byte-order mark and EUC-JP, and the prose file in each.
+// Also generated code page 932 text of several kinds (a fixed seed, the
+// same texts on every run), each checked as a whole file and as the opening
+// of a longer one, whose end may cut the next character; random bytes, which
+// should be named binary data; and the prose lines in UTF-16 without a mark.
 // Also prints the time the check takes over a full opening.
 #include <iconv.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -97,11 +107,208 @@ void PrintForeign(const char* what, const Tally& t, const std::string& expected)
   std::printf("\n");
 }
 
+// The characters of code page 932 that glibc's CP932 takes to Unicode and
+// back to the same bytes, sorted into the kinds generated text draws from.
+struct Inventory {
+  std::vector<std::string> Hiragana, Katakana, Marks, Kanji1, Kanji2, KanjiIbm, Wide, Other, HalfKana;
+  std::vector<std::string> AllDouble;
+
+  Inventory() {
+    std::string utf8, back;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+      if (!cp932::IsLeadByte(static_cast<unsigned char>(lead))) continue;
+      for (int trail = 0x40; trail <= 0xFC; ++trail) {
+        if (!cp932::IsTrailByte(static_cast<unsigned char>(trail))) continue;
+        const std::string c{static_cast<char>(lead), static_cast<char>(trail)};
+        if (!cp932::ToUtf8(c, utf8) || !cp932::FromUtf8(utf8, back) || back != c) continue;
+        AllDouble.push_back(c);
+        const int code = lead << 8 | trail;
+        if (lead == 0x82 && trail >= 0x9F) Hiragana.push_back(c);
+        else if (lead == 0x82) Wide.push_back(c);
+        else if (lead == 0x83 && trail <= 0x96) Katakana.push_back(c);
+        else if (lead == 0x81) Marks.push_back(c);
+        else if (code >= 0x889F && code <= 0x9872) Kanji1.push_back(c);
+        else if (code >= 0x989F && code <= 0xEAA4) Kanji2.push_back(c);
+        else if (code >= 0xFA5C && code <= 0xFC4B) KanjiIbm.push_back(c);
+        else if (lead < 0xF0) Other.push_back(c);  // Greek, Cyrillic, box drawing, NEC specials
+      }
+    }
+    for (int b = 0xA1; b <= 0xDF; ++b) HalfKana.push_back(std::string(1, static_cast<char>(b)));
+  }
+};
+
+using Rng = std::mt19937;
+
+const std::string& Pick(Rng& rng, const std::vector<std::string>& from) {
+  return from[std::uniform_int_distribution<size_t>(0, from.size() - 1)(rng)];
+}
+
+int Between(Rng& rng, int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
+
+std::string AsciiWord(Rng& rng) {
+  static const std::string letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::string w;
+  for (int i = Between(rng, 1, 8); i > 0; --i) w += letters[static_cast<size_t>(Between(rng, 0, 61))];
+  return w;
+}
+
+std::string AsciiSeparator(Rng& rng) {
+  static const char* const kinds[] = {" ", " ", " ", " ", ",", ".", ":", "-", "(", ")", "/", "=", "\r\n", "\t"};
+  return kinds[Between(rng, 0, 13)];
+}
+
+// Any kanji: of the first level, the second, or IBM's extension.
+const std::string& Kanji(Rng& rng, const Inventory& inv) {
+  const int r = Between(rng, 0, 99);
+  return Pick(rng, r < 45 ? inv.Kanji1 : r < 90 ? inv.Kanji2 : inv.KanjiIbm);
+}
+
+// One character of Japanese prose: mostly hiragana and kanji, some katakana,
+// marks, ASCII, full-width letters and half-width kana.
+std::string JapaneseChar(Rng& rng, const Inventory& inv) {
+  const int r = Between(rng, 0, 99);
+  if (r < 42) return Pick(rng, inv.Hiragana);
+  if (r < 56) return Pick(rng, inv.Kanji1);
+  if (r < 64) return Pick(rng, inv.Kanji2);
+  if (r < 66) return Pick(rng, inv.KanjiIbm);
+  if (r < 76) return Pick(rng, inv.Katakana);
+  if (r < 84) return Pick(rng, inv.Marks);
+  if (r < 86) return Pick(rng, inv.Wide);
+  if (r < 87) return Pick(rng, inv.Other);
+  if (r < 89) return Pick(rng, inv.HalfKana);
+  if (r < 91) return "\r\n";
+  return std::string(1, static_cast<char>(Between(rng, 0x20, 0x7E)));
+}
+
+// Any character: one of the kinds above, or any double-byte character or
+// printable single byte at all.
+std::string AnyChar(Rng& rng, const Inventory& inv) {
+  const int r = Between(rng, 0, 3);
+  if (r == 0) return JapaneseChar(rng, inv);
+  if (r == 1) return Pick(rng, inv.AllDouble);
+  if (r == 2) return Pick(rng, inv.HalfKana);
+  return std::string(1, static_cast<char>(Between(rng, 0x20, 0x7E)));
+}
+
+struct Kind {
+  const char* Name;
+  size_t Goal;  // named another encoding per million, at most
+  std::function<std::string(Rng&, const Inventory&)> Text;
+  std::function<std::string(Rng&, const Inventory&)> Next;  // the character after it in a longer file
+};
+
+std::vector<Kind> GeneratedKinds() {
+  auto japanese = [](Rng& rng, const Inventory& inv) {
+    std::string s;
+    for (int n = Between(rng, 1, 200); n > 0; --n) s += JapaneseChar(rng, inv);
+    return s;
+  };
+  auto asciiHalfKana = [](Rng& rng, const Inventory& inv) {
+    std::string s;
+    bool kana = false;
+    for (int words = Between(rng, 1, 30); words > 0 || !kana; --words) {
+      if (!s.empty() && Between(rng, 0, 4) > 0) s += AsciiSeparator(rng);
+      if (Between(rng, 0, 2) == 0) {
+        // A word of half-width katakana letters (ｦ to ﾟ), now and then
+        // with a mark (｡｢｣､･) after it.
+        for (int i = Between(rng, 1, 8); i > 0; --i) s += static_cast<char>(Between(rng, 0xA6, 0xDF));
+        if (Between(rng, 0, 3) == 0) s += static_cast<char>(Between(rng, 0xA1, 0xA5));
+        kana = true;
+      } else {
+        s += AsciiWord(rng);
+      }
+    }
+    return s;
+  };
+  auto fewKanji = [](Rng& rng, const Inventory& inv) {
+    // Lines of a table: ASCII fields, a few of them one to three kanji.
+    std::string s;
+    bool kanji = false;
+    for (int fields = Between(rng, 1, 20); fields > 0 || !kanji; --fields) {
+      if (Between(rng, 0, 5) == 0) {
+        for (int i = Between(rng, 1, 3); i > 0; --i) s += Kanji(rng, inv);
+        kanji = true;
+      } else {
+        s += AsciiWord(rng);
+      }
+      s += Between(rng, 0, 4) == 0 ? "\r\n" : ",";
+    }
+    return s;
+  };
+  auto halfKana = [](Rng& rng, const Inventory& inv) {
+    std::string s;
+    for (int n = Between(rng, 1, 200); n > 0; --n) s += Pick(rng, inv.HalfKana);
+    return s;
+  };
+  auto few = [](Rng& rng, const Inventory& inv) {
+    std::string s;
+    for (int n = Between(rng, 1, 8); n > 0; --n) s += AnyChar(rng, inv);
+    return s;
+  };
+  auto ascii40 = [](Rng& rng, const Inventory&) {
+    std::string s;
+    while (s.size() < 40) s += AsciiWord(rng) + " ";
+    return s.substr(0, 40);
+  };
+  auto anyNext = [](Rng& rng, const Inventory& inv) { return AnyChar(rng, inv); };
+  auto japaneseNext = [](Rng& rng, const Inventory& inv) { return JapaneseChar(rng, inv); };
+  auto halfKanaNext = [](Rng& rng, const Inventory& inv) { return Pick(rng, inv.HalfKana); };
+  auto kanjiNext = [](Rng& rng, const Inventory& inv) { return Kanji(rng, inv); };
+  auto doubleNext = [](Rng& rng, const Inventory& inv) { return Pick(rng, inv.AllDouble); };
+  return {
+      {"Japanese-like, 1-200 characters", 100, japanese, japaneseNext},
+      {"ASCII with half-width kana", 100, asciiHalfKana, anyNext},
+      {"mostly ASCII with a few kanji", 100, fewKanji, kanjiNext},
+      {"half-width kana alone", 10000, halfKana, halfKanaNext},
+      {"1-8 characters", 10000, few, anyNext},
+      {"40 ASCII bytes, a cut character", 0, ascii40, doubleNext},
+  };
+}
+
+// Named another encoding per million generated texts of each kind, whole
+// and as the opening of a longer file: the text, then the first byte of the
+// character after it (the rest of the file, the opening's end cutting it).
+// With `show`, the first few alarms of each kind in hex.
+void PrintHex(const char* how, const std::string& name, const std::string& bytes) {
+  std::printf("    %s %s:", how, name.c_str());
+  for (unsigned char c : bytes) std::printf(" %02x", c);
+  std::printf("\n");
+}
+
+void PrintGenerated(size_t perKind, int show) {
+  const Inventory inv;
+  std::printf("generated code page 932 text (%zu texts a kind, fixed seed; per million named another encoding)\n",
+              perKind);
+  std::printf("  (inventory: %zu double-byte characters round-trip through CP932)\n", inv.AllDouble.size());
+  unsigned seed = 932;
+  for (const Kind& kind : GeneratedKinds()) {
+    Rng rng(seed++);
+    std::map<std::string, size_t> wholeNames, openingNames;
+    size_t whole = 0, opening = 0;
+    for (size_t i = 0; i < perKind; ++i) {
+      const std::string text = kind.Text(rng, inv);
+      const std::string next = kind.Next(rng, inv);
+      const std::string w = cp932::ForeignEncoding(text, true);
+      if (!w.empty() && ++whole <= static_cast<size_t>(show)) PrintHex("whole", w, text);
+      if (!w.empty()) ++wholeNames[w];
+      const std::string o = cp932::ForeignEncoding(text + next.substr(0, 1), false);
+      if (!o.empty() && ++opening <= static_cast<size_t>(show)) PrintHex("opening", o, text + next.substr(0, 1));
+      if (!o.empty()) ++openingNames[o];
+    }
+    auto perMillion = [&](size_t n) { return static_cast<double>(n) * 1e6 / static_cast<double>(perKind); };
+    std::printf("cp932   %-44s whole=%.0f opening=%.0f per million (goal <= %zu)", kind.Name, perMillion(whole),
+                perMillion(opening), kind.Goal);
+    for (const auto& [name, n] : wholeNames) std::printf(" whole:%s=%zu", name.c_str(), n);
+    for (const auto& [name, n] : openingNames) std::printf(" opening:%s=%zu", name.c_str(), n);
+    std::printf("\n");
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: encoding_check_bench prose.txt\n");
+    std::fprintf(stderr, "usage: encoding_check_bench prose.txt [SHOW]\n");
     return 2;
   }
   std::ifstream in(argv[1], std::ios::binary);
@@ -163,6 +370,30 @@ int main(int argc, char** argv) {
   PrintForeign("prose lines in EUC-JP, each a file", euc, "EUC-JP");
   PrintForeign("prose file in UTF-8 (opening)", whole8, "UTF-8");
   PrintForeign("prose file in EUC-JP (opening)", wholeEuc, "EUC-JP");
+
+  // Random bytes, with and without a NUL: binary data.
+  Tally random, randomNoNul;
+  Rng rng(1);
+  for (int i = 0; i < 1000; ++i) {
+    std::string bytes(static_cast<size_t>(Between(rng, 16, 4096)), '\0');
+    for (char& c : bytes) c = static_cast<char>(Between(rng, 0, 255));
+    random.Add(bytes);
+    for (char& c : bytes)
+      if (c == '\0') c = static_cast<char>(Between(rng, 1, 255));
+    randomNoNul.Add(bytes);
+  }
+  PrintForeign("random bytes, 16-4096", random, cp932::kBinaryData);
+  PrintForeign("random bytes without NUL, 16-4096", randomNoNul, cp932::kBinaryData);
+  // UTF-16 without a byte-order mark: the prose lines, non-ASCII or not.
+  Tally le, be;
+  for (const std::string& line : lines) {
+    if (Iconv(line, "UTF-16LE", out)) le.Add(out);
+    if (Iconv(line, "UTF-16BE", out)) be.Add(out);
+  }
+  PrintForeign("prose lines in UTF-16LE without BOM", le, "UTF-16LE");
+  PrintForeign("prose lines in UTF-16BE without BOM", be, "UTF-16BE");
+
+  PrintGenerated(100000, argc > 2 ? std::atoi(argv[2]) : 0);
 
   const std::string opening = prose.substr(0, cp932::kEncodingCheckBytes);
   const int repeat = 20;

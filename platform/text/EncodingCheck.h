@@ -12,17 +12,19 @@ namespace cp932 {
 // decides for the whole file.
 inline constexpr size_t kEncodingCheckBytes = 256 * 1024;
 
+// What ForeignEncoding calls bytes that look like no text at all.
+inline constexpr char kBinaryData[] = "バイナリデータ";
+
 // Empty when `bytes` (a file's opening, `complete` when it is the whole
-// file) are plausible code page 932 text, else the name, in UTF-8, of the
-// encoding they look like: "UTF-8 (BOM 付き)", "UTF-16LE" and the other
-// byte-order marks, "UTF-8", "ISO-2022-JP", "EUC-JP", or a name the
-// character-set detector (uchardet) gives. Plausible: no byte-order mark; not
-// valid UTF-8 holding non-ASCII bytes; no ISO-2022-JP escapes; not EUC-JP
-// text that reads as Japanese there; and either every character is one code
-// page 932 has, or the text still reads as Japanese (a damaged file), or the
-// detector names no other encoding. Only what stands before the first NUL
-// counts, as a load ends there; a character cut by the end of an incomplete
-// opening counts as whole.
+// file) are plausible code page 932 text, else the name, in UTF-8, of what
+// they look like: "UTF-8 (BOM 付き)", "UTF-16LE" and the other byte-order
+// marks; "UTF-16LE" or "UTF-16BE" without a mark; kBinaryData; "UTF-8",
+// "ISO-2022-JP", "EUC-JP", or a name the character-set detector (uchardet)
+// gives. UTF-16 and binary data are judged on the whole opening, NULs and
+// what follows them included; the rest only on what stands before the first
+// NUL, as a load ends there. Bytes that are also plausible code page 932
+// text are named another encoding only on clear evidence, and a character
+// the end of an incomplete opening cuts short is evidence of nothing.
 std::string ForeignEncoding(std::string_view bytes, bool complete);
 
 }  // namespace cp932

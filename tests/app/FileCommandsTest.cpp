@@ -3,9 +3,12 @@
 #include <QFile>
 #include <QTextBrowser>
 
+#include <algorithm>
 #include <filesystem>
+#include <random>
 
 #include "app/HelpViewer.h"
+#include "platform/text/EncodingCheck.h"
 #include "tests/app/FormFixture.h"
 #include "tests/common/AsUser.h"
 #include "tests/common/IoFaults.h"
@@ -96,12 +99,14 @@ TEST_F(FileCommands, TextCutShortByANulIsReported) {
     const char* name;
     std::string bytes;
     std::vector<std::string> rows;
-    std::string box;  // empty: no message
+    std::string box;  // after the file's name; empty: no message
   };
   const std::vector<Case> cases = {
-      {"NUL inside", std::string("ab\r\ncd\0ef\r\n", 11), {"ab\r", "cd"}, "6"},
-      {"NUL first", std::string("\0abc", 4), {""}, "0"},
-      {"NUL last", std::string("ab\0", 3), {"ab"}, "2"},
+      {"NUL inside", std::string("ab\r\ncd\0ef\r\n", 11), {"ab\r", "cd"},
+       " の 6 バイト目より後のテキストは読み込まれていません (NUL 文字があります)"},
+      {"NUL first", std::string("\0abc", 4), {""}, " のテキストは読み込まれていません (先頭が NUL 文字です)"},
+      {"NUL last", std::string("ab\0", 3), {"ab"},
+       " の 2 バイト目より後のテキストは読み込まれていません (NUL 文字があります)"},
       {"no NUL", "ab\r\n", {"ab\r", ""}, ""},
   };
   for (const Case& c : cases) {
@@ -116,10 +121,90 @@ TEST_F(FileCommands, TextCutShortByANulIsReported) {
       continue;
     }
     ASSERT_EQ(boxes.Boxes.size(), 1u) << c.name;
-    EXPECT_EQ(boxes.Boxes[0].Text, "ファイル " + in + " の " + c.box +
-                                       " バイト目より後のテキストは読み込まれていません (NUL 文字があります)")
-        << c.name;
+    EXPECT_EQ(boxes.Boxes[0].Text, "ファイル " + in + c.box) << c.name;
   }
+}
+
+// Binary data and UTF-16 without a byte-order mark are named before
+// anything loads; No leaves everything as it was, Yes loads the bytes as
+// any file (up to a NUL, and says so).
+TEST_F(FileCommands, BinaryDataAndUtf16AreNamedBeforeAnythingLoads) {
+  std::mt19937 rng(7);
+  auto random = [&](size_t n, int lowest) {
+    std::string s(n, '\0');
+    for (char& c : s) c = static_cast<char>(std::uniform_int_distribution<int>(lowest, 255)(rng));
+    return s;
+  };
+  std::string noNul = random(4096, 1), withNul = random(4096, 1);
+  withNul[100] = '\0';
+  const std::string binary = "テキストではなくバイナリデータのようです。\nこのまま開くと文字化けし、NUL 文字があれば"
+                             "その手前までしか読み込まれません。\n\nこのまま開きますか?";
+  const std::string utf16 = " のテキストのようです。\nこのまま開くと文字化けし、変換するとテキストが壊れることが"
+                            "あります。\n\nこのまま開きますか?";
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string box;  // after "ファイル <name> は"
+    bool nulNotice;   // Yes loads up to a NUL and says so
+  };
+  const std::vector<Case> cases = {
+      {"random bytes", noNul, binary, false},
+      {"random bytes with a NUL", withNul, binary, true},
+      {"UTF-16LE", std::string("m\0e\0m\0o\0:\0 \0\xE5\x65\x2C\x67\r\0\n\0", 18),
+       " Shift-JIS (コードページ 932) ではなく UTF-16LE" + utf16, true},
+      {"UTF-16BE", std::string("\0m\0e\0m\0o\0:\0 \x65\xE5\x67\x2C\0\r\0\n", 18),
+       " Shift-JIS (コードページ 932) ではなく UTF-16BE" + utf16, true},
+  };
+  const std::string first = dir.Path("first.txt");
+  OpenFile(first, "first\r\n");
+  form->AFEdit2->SetLine(0, "edited\r");
+  for (const Case& c : cases) {
+    const std::string in = dir.Path("data.bin");
+    BoxRecorder boxes;
+    boxes.Answers = {mrNo, mrNo};  // the save prompt, then the file
+    OpenFile(in, c.bytes);
+    ASSERT_EQ(boxes.Boxes.size(), 2u) << c.name;
+    EXPECT_EQ(boxes.Boxes[1].Text, "ファイル " + in + " は" + c.box) << c.name;
+    EXPECT_EQ(boxes.Boxes[1].Buttons, MsgButtons({mbYes, mbNo})) << c.name;
+    EXPECT_EQ(Rows(form->AFEdit1), (std::vector<std::string>{"first\r", ""})) << c.name;
+    EXPECT_EQ(Rows(form->AFEdit2), (std::vector<std::string>{"edited\r", ""})) << c.name;
+    EXPECT_EQ(InputFileName, first) << c.name;
+    EXPECT_EQ(Title(), "Sorvelan - " + first + " -> ") << c.name;
+  }
+  for (const Case& c : cases) {
+    const std::string in = dir.Path("data.bin");
+    BoxRecorder boxes;
+    boxes.Answers = {mrNo, mrYes};
+    OpenFile(in, c.bytes);
+    ASSERT_EQ(boxes.Boxes.size(), c.nulNotice ? 3u : 2u) << c.name;
+    if (c.nulNotice) {
+      EXPECT_NE(boxes.Boxes[2].Text.find("NUL 文字"), std::string::npos) << c.name;
+    }
+    // The first row: the bytes up to the first line end or NUL.
+    const size_t end = c.bytes.find_first_of(std::string("\r\n\0", 3));
+    EXPECT_EQ(form->AFEdit1->GetLine(0), c.bytes.substr(0, end) + (c.bytes[end] == '\0' ? "" : "\r")) << c.name;
+    EXPECT_EQ(InputFileName, in) << c.name;
+    form->AFEdit2->SetLine(0, "edited\r");
+  }
+}
+
+// The check and the load read the file once between them: a file that
+// gives its bytes only once still loads whole.
+TEST_F(FileCommands, OpenReadsTheFileOnce) {
+  std::string text;
+  for (int i = 0; text.size() < cp932::kEncodingCheckBytes + 50000; ++i) text += Sjis("行") + std::to_string(i) + "\r\n";
+  const std::string in = dir.Path("long.txt");
+  WriteAll(in, text);
+  BoxRecorder boxes;
+  iofaults::Scope faults;
+  iofaults::FailReadsAfter(in, static_cast<long long>(text.size()) + 1);  // one more for the end
+  OpenAnswers(in);
+  form->FileOpen1->trigger();
+  EXPECT_TRUE(boxes.Boxes.empty());
+  EXPECT_EQ(InputFileName, in);
+  const int rows = form->AFEdit1->GetLinesCount();
+  ASSERT_GT(rows, 2);
+  EXPECT_EQ(form->AFEdit1->GetLine(rows - 2), Sjis("行") + std::to_string(rows - 2) + "\r");
 }
 
 TEST_F(FileCommands, AFileInAnotherEncodingIsNamedBeforeItIsLoaded) {
