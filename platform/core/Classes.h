@@ -37,6 +37,8 @@ SORVELAN_EXCEPTION(EFCreateError, EStreamError)
 SORVELAN_EXCEPTION(EFOpenError, EStreamError)
 SORVELAN_EXCEPTION(EReadError, EStreamError)
 SORVELAN_EXCEPTION(EWriteError, EStreamError)
+// The text is in the file, but the disk did not confirm the folder's entry.
+SORVELAN_EXCEPTION(EWriteUnconfirmed, EWriteError)
 SORVELAN_EXCEPTION(EOutOfResources, Exception)
 SORVELAN_EXCEPTION(EResNotFound, Exception)
 SORVELAN_EXCEPTION(EInvalidOperation, Exception)
@@ -54,6 +56,8 @@ inline constexpr const char* FOpenError = "ファイル %s は開けません";
 inline constexpr const char* FCreateError = "ファイル %s を作成できません";
 inline constexpr const char* ReadError = "ストリームの読み込みエラー";
 inline constexpr const char* WriteError = "ストリームの書き込みエラー";
+inline constexpr const char* WriteUnconfirmed =
+    "ファイル %s に書き込みましたが、ディスクへの書き込みを確認できません";
 inline constexpr const char* WriteErrorCopyKept = "ストリームの書き込みエラー (元の内容は %s に残してあります)";
 inline constexpr const char* ResNotFound = "リソース %s が見つかりません";
 inline constexpr const char* InvalidCast = "無効な型キャストです";
