@@ -1,4 +1,4 @@
-// The test program's own read, pwrite and fsync: the code under test is
+// The test program's own read, pread, pwrite and fsync: the code under test is
 // linked into the program, so its calls come here; each goes on to the
 // kernel by the system call itself unless a fault is armed for its file.
 #include "tests/common/IoFaults.h"
@@ -21,7 +21,7 @@ struct Fault {
   int Error = EIO;
 };
 
-Fault readFault, writeFault;
+Fault readFault, writeFault, syncFault;
 std::atomic<bool> recording{false};
 std::mutex syncedLock;
 std::vector<std::pair<dev_t, ino_t>> synced;
@@ -50,9 +50,10 @@ ssize_t FaultyWrite(int fd, const void* buf, size_t n, off_t offset) {
   return ::syscall(SYS_pwrite64, fd, buf, n, offset);
 }
 
-}  // namespace
-
-extern "C" ssize_t read(int fd, void* buf, size_t n) {
+// A read of 'n' bytes by 'call' (read or pread), cut short or failed once
+// the armed file has given its good bytes.
+template <typename Call>
+ssize_t FaultyRead(int fd, size_t n, Call call) {
   if (Hits(readFault, fd)) {
     const long long left = readFault.Good - readFault.Done;
     if (left <= 0) {
@@ -60,12 +61,26 @@ extern "C" ssize_t read(int fd, void* buf, size_t n) {
       return -1;
     }
     if (static_cast<long long>(n) > left) n = static_cast<size_t>(left);
-    const ssize_t got = ::syscall(SYS_read, fd, buf, n);
+    const ssize_t got = call(n);
     if (got > 0) readFault.Done += got;
     return got;
   }
-  return ::syscall(SYS_read, fd, buf, n);
+  return call(n);
 }
+
+ssize_t FaultyPread(int fd, void* buf, size_t n, off_t offset) {
+  return FaultyRead(fd, n, [&](size_t k) { return static_cast<ssize_t>(::syscall(SYS_pread64, fd, buf, k, offset)); });
+}
+
+}  // namespace
+
+extern "C" ssize_t read(int fd, void* buf, size_t n) {
+  return FaultyRead(fd, n, [&](size_t k) { return static_cast<ssize_t>(::syscall(SYS_read, fd, buf, k)); });
+}
+
+extern "C" ssize_t pread(int fd, void* buf, size_t n, off_t offset) { return FaultyPread(fd, buf, n, offset); }
+
+extern "C" ssize_t pread64(int fd, void* buf, size_t n, off64_t offset) { return FaultyPread(fd, buf, n, offset); }
 
 extern "C" ssize_t pwrite(int fd, const void* buf, size_t n, off_t offset) { return FaultyWrite(fd, buf, n, offset); }
 
@@ -80,6 +95,10 @@ extern "C" int fsync(int fd) {
       std::lock_guard<std::mutex> hold(syncedLock);
       synced.emplace_back(st.st_dev, st.st_ino);
     }
+  }
+  if (Hits(syncFault, fd)) {
+    errno = syncFault.Error;
+    return -1;
   }
   return static_cast<int>(::syscall(SYS_fsync, fd));
 }
@@ -98,6 +117,8 @@ void FailReadsAfter(const std::string& path, long long goodBytes, int error) {
 
 void FailWrites(const std::string& path, int error) { Arm(writeFault, path, 0, error); }
 
+void FailSyncs(const std::string& path, int error) { Arm(syncFault, path, 0, error); }
+
 void RecordSyncs() {
   std::lock_guard<std::mutex> hold(syncedLock);
   synced.clear();
@@ -112,6 +133,7 @@ std::vector<std::pair<dev_t, ino_t>> Synced() {
 void Clear() {
   readFault.On = false;
   writeFault.On = false;
+  syncFault.On = false;
   recording = false;
   std::lock_guard<std::mutex> hold(syncedLock);
   synced.clear();
