@@ -298,28 +298,34 @@ bool TakeOver(int from, const struct stat& old, int to) {
          (now.st_mode & 07777) == (old.st_mode & 07777) && FileFlags(to) == FileFlags(from);
 }
 
-// The user's cache folder, made (private to the user) where it is missing;
-// "" where neither $XDG_CACHE_HOME nor $HOME names one.
+// The user's cache folder; "" where neither $XDG_CACHE_HOME nor $HOME names one.
 std::string CacheFolder() {
   const char* cache = std::getenv("XDG_CACHE_HOME");
   const char* home = std::getenv("HOME");
-  std::string folder;
-  if (cache && cache[0] == '/')
-    folder = cache;
-  else if (home && home[0] == '/')
-    folder = Join(home, ".cache");
-  for (size_t slash = folder.find('/', 1); !folder.empty(); slash = folder.find('/', slash + 1)) {
-    ::mkdir(folder.substr(0, slash).c_str(), 0700);  // one that exists stays as it is
-    if (slash == std::string::npos) break;
-  }
-  return folder;
+  if (cache && cache[0] == '/') return cache;
+  if (home && home[0] == '/') return Join(home, ".cache");
+  return "";
 }
 
-bool InMemory(const std::string& folder) {
+// Makes the folders of 'path' that are missing, private to the user (as a
+// cache folder is made); one that exists stays as it is.
+void MakeFolders(const std::string& path) {
+  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    ::mkdir(path.substr(0, slash).c_str(), 0700);
+    if (slash == std::string::npos) break;
+  }
+}
+
+// Whether 'folder', or where it would be made, is a file system in memory.
+bool InMemory(std::string folder) {
   struct statfs fs;
-  return ::statfs(folder.c_str(), &fs) == 0 &&
-         (fs.f_type == static_cast<decltype(fs.f_type)>(TMPFS_MAGIC) ||
-          fs.f_type == static_cast<decltype(fs.f_type)>(RAMFS_MAGIC));
+  for (;;) {
+    if (::statfs(folder.c_str(), &fs) == 0) break;
+    if (errno != ENOENT || folder == "/" || folder == ".") return false;
+    folder = FolderOf(folder);
+  }
+  return fs.f_type == static_cast<decltype(fs.f_type)>(TMPFS_MAGIC) ||
+         fs.f_type == static_cast<decltype(fs.f_type)>(RAMFS_MAGIC);
 }
 
 // Folders for the safety copy of a file of 'oldSize' bytes that is to take
@@ -383,6 +389,7 @@ class TFileSaveStream::TTarget {
 
  private:
   void Open();
+  void DropNew();
   bool StillOpen() const;
   bool Creating() const { return !FNew.Path().empty(); }
   bool SaveNew(const std::string& data);  // false: a file took the name meanwhile
@@ -405,13 +412,23 @@ class TFileSaveStream::TTarget {
 
 TFileSaveStream::TTarget::TTarget(const AnsiString& fileName) : FName(fileName) { Open(); }
 
-TFileSaveStream::TTarget::~TTarget() = default;
+TFileSaveStream::TTarget::~TTarget() { DropNew(); }
+
+// Removes the fresh file; one made under the name itself only while the
+// name still holds it, so that a file put there meanwhile stays.
+void TFileSaveStream::TTarget::DropNew() {
+  struct stat st;
+  if (Creating() && FNew.Path() == FPath &&
+      (::lstat(FPath.c_str(), &st) != 0 || st.st_dev != FNewStat.st_dev || st.st_ino != FNewStat.st_ino))
+    FNew.Keep();
+  FNew.Remove();
+}
 
 // Opens what the name leads to now: the existing file, or a fresh file
 // beside the name where there is none.
 void TFileSaveStream::TTarget::Open() {
   FFile.Reset();
-  FNew.Remove();
+  DropNew();
   FReadable = true;
   for (int tries = 0; tries < 8; ++tries) {
     if (!FollowLinks(FName, FPath)) throw Refused();
@@ -522,6 +539,7 @@ bool TFileSaveStream::TTarget::Replace(const std::string& data) {
 
 OwnFile TFileSaveStream::TTarget::KeepOldBytes(off_t newSize) {
   for (const std::string& folder : SafetyCopyFolders(FolderOf(FPath), FStat.st_size, newSize)) {
+    if (folder == CacheFolder()) MakeFolders(folder);
     OwnFile copy = CreateUnique(folder, BaseOf(FPath), kOldTextSuffix, 0600);
     if (!copy.Valid()) continue;
     off_t copied = 0;
