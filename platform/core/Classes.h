@@ -290,17 +290,25 @@ class TFileStream : public THandleStream {
 // keeps being what it was: a symbolic link is followed to the file it names
 // (a dangling one too: that file is created), and an existing file is saved
 // into the same file, so its hard links, owner, group, mode, ACL and extended
-// attributes stay. Whether a file can be saved is its own permission:
-// the constructor opens it for writing (or creates it), and one that cannot
-// be opened, or is no regular file, is refused with EFCreateError naming
-// fileName. Commit either puts a fresh file in the old one's place by rename
-// (only when the fresh file can take everything the old one had), or writes
-// in place after keeping the old bytes in a safety copy, and puts them back
-// when the write fails. Either way the text is flushed to the disk, the
-// folder's entry included, before Commit returns. A failure raises
-// EWriteError with the old file as it was (ESafetyCopyKept when even the
-// old bytes could not be put back). A stream destroyed without Commit
-// removes a file it created and changes nothing else.
+// attributes stay. A link in a sticky folder that everyone may write is
+// followed only when it is the user's own or the folder owner's. Whether a
+// file can be saved is its own permission: the constructor opens it for
+// writing (or creates it), and one that cannot be opened, or is no regular
+// file, is refused with EFCreateError naming fileName. Commit follows the
+// name again, and where it now leads to another file or none, saves to that
+// by the same rules (a folder there is refused); the owner, group and mode
+// are taken as they are then. It either puts a fresh file in the old one's
+// place by rename (only when the fresh file can take everything the old one
+// had), or writes in place after keeping the old bytes in a safety copy
+// (beside the file, in the cache folder or a temporary folder; a file system
+// in memory last), and puts them back when the write fails. Either way the
+// text is flushed to the disk, the folder's entry included, before Commit
+// returns. A failure raises EWriteError with the old file as it was
+// (ESafetyCopyKept when even the old bytes could not be put back;
+// EWriteUnconfirmed when the name holds the text but the folder's flush
+// failed). A stream destroyed without Commit removes a file it created and
+// changes nothing else. A save killed part way may leave "<name>.~<pid>.<n>.part"
+// (an unfinished new text) or "<name>.~<pid>.<n>.old" (the whole old text).
 class TFileSaveStream : public TStream {
  public:
   explicit TFileSaveStream(const AnsiString& fileName);
