@@ -1,8 +1,9 @@
-// The test program's own read, pread, pwrite and fsync: the code under test is
+// The test program's own read, pread, pwrite, fsync and rename: the code under test is
 // linked into the program, so its calls come here; each goes on to the
 // kernel by the system call itself unless a fault is armed for its file.
 #include "tests/common/IoFaults.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -23,6 +24,8 @@ struct Fault {
 
 Fault readFault, writeFault, syncFault;
 std::atomic<bool> recording{false};
+std::string renameTarget;
+std::function<void()> beforeRename;
 std::mutex syncedLock;
 std::vector<std::pair<dev_t, ino_t>> synced;
 
@@ -103,7 +106,21 @@ extern "C" int fsync(int fd) {
   return static_cast<int>(::syscall(SYS_fsync, fd));
 }
 
+extern "C" int rename(const char* from, const char* to) {
+  if (beforeRename && renameTarget == to) {
+    const std::function<void()> act = std::move(beforeRename);
+    beforeRename = nullptr;
+    act();
+  }
+  return static_cast<int>(::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, 0));
+}
+
 namespace iofaults {
+
+void BeforeRenameTo(const std::string& path, std::function<void()> act) {
+  renameTarget = path;
+  beforeRename = std::move(act);
+}
 
 std::pair<dev_t, ino_t> InodeOf(const std::string& path) {
   struct stat st;
@@ -134,6 +151,7 @@ void Clear() {
   readFault.On = false;
   writeFault.On = false;
   syncFault.On = false;
+  beforeRename = nullptr;
   recording = false;
   std::lock_guard<std::mutex> hold(syncedLock);
   synced.clear();

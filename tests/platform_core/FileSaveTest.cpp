@@ -458,6 +458,23 @@ TEST_F(FileSave, AtCommitTheNameIsFollowedAgain) {
   }
 }
 
+// Only a folder that cannot take the fresh file sends a failed rename into
+// the file itself; a name that became a folder at the last moment is an
+// error, and the fresh file goes.
+TEST_F(FileSave, ARenameRefusedForAnyOtherReasonIsAnError) {
+  const std::string folder = Folder("last moment", 0755);
+  const std::string file = folder + "/file.txt";
+  File(file, "old", 0644);
+  iofaults::Scope faults;
+  iofaults::BeforeRenameTo(file, [&] {
+    ::unlink(file.c_str());
+    ::mkdir(file.c_str(), 0755);
+  });
+  EXPECT_EQ(Save(file, "new"), "ストリームの書き込みエラー");
+  EXPECT_TRUE(fs::is_directory(file));
+  EXPECT_EQ(Names(folder), std::vector<std::string>{"file.txt"});
+}
+
 // Runs 'act' in a process of its own, as the test's user, when the save
 // calls Go between its stream's construction and Commit: for a change that
 // another user makes while a save runs as the ordinary user.
