@@ -1,4 +1,4 @@
-// The test program's own read, pread, pwrite, fsync and rename: the code under test is
+// The test program's own open, read, pread, pwrite, fsync and rename: the code under test is
 // linked into the program, so its calls come here; each goes on to the
 // kernel by the system call itself unless a fault is armed for its file.
 #include "tests/common/IoFaults.h"
@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdarg>
 #include <mutex>
 
 namespace {
@@ -24,6 +25,9 @@ struct Fault {
 
 Fault readFault, writeFault, syncFault;
 std::atomic<bool> recording{false};
+std::atomic<bool> openFaultOn{false};
+std::string openFaultPath;
+int openFaultError = EIO;
 std::string renameTarget;
 std::function<void()> beforeRename;
 std::mutex syncedLock;
@@ -106,6 +110,36 @@ extern "C" int fsync(int fd) {
   return static_cast<int>(::syscall(SYS_fsync, fd));
 }
 
+namespace {
+
+int FaultyOpen(const char* path, int flags, va_list args) {
+  // The mode argument is there only for a file the call may create.
+  const mode_t mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(args, mode_t) : 0;
+  if (openFaultOn && openFaultPath == path) {
+    errno = openFaultError;
+    return -1;
+  }
+  return static_cast<int>(::syscall(SYS_openat, AT_FDCWD, path, flags, mode));
+}
+
+}  // namespace
+
+extern "C" int open(const char* path, int flags, ...) {
+  va_list args;
+  va_start(args, flags);
+  const int fd = FaultyOpen(path, flags, args);
+  va_end(args);
+  return fd;
+}
+
+extern "C" int open64(const char* path, int flags, ...) {
+  va_list args;
+  va_start(args, flags);
+  const int fd = FaultyOpen(path, flags, args);
+  va_end(args);
+  return fd;
+}
+
 extern "C" int rename(const char* from, const char* to) {
   if (beforeRename && renameTarget == to) {
     const std::function<void()> act = std::move(beforeRename);
@@ -116,6 +150,13 @@ extern "C" int rename(const char* from, const char* to) {
 }
 
 namespace iofaults {
+
+void FailOpens(const std::string& path, int error) {
+  openFaultOn = false;
+  openFaultPath = path;
+  openFaultError = error;
+  openFaultOn = true;
+}
 
 void BeforeRenameTo(const std::string& path, std::function<void()> act) {
   renameTarget = path;
@@ -151,6 +192,7 @@ void Clear() {
   readFault.On = false;
   writeFault.On = false;
   syncFault.On = false;
+  openFaultOn = false;
   beforeRename = nullptr;
   recording = false;
   std::lock_guard<std::mutex> hold(syncedLock);
