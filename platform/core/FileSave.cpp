@@ -111,12 +111,23 @@ bool MayFollow(const std::string& path, const struct stat& link) {
   return (folder.st_mode & shared) != shared || link.st_uid == folder.st_uid;
 }
 
+// Whether the links among the folders on the way to 'path' may be followed.
+bool FolderLinksMayBeFollowed(const std::string& path) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+    const std::string folder = path.substr(0, slash);
+    struct stat st;
+    if (::lstat(folder.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && !MayFollow(folder, st)) return false;
+  }
+  return true;
+}
+
 // The name a chain of symbolic links leads to, a dangling link's target
-// included; a name that is no link leads to itself. False when a link of
-// the chain may not be followed. A loop is left to the open that follows,
-// which refuses it.
+// included; a name that is no link leads to itself. False when a link on
+// the way, of a folder or of the name, may not be followed. A loop is left
+// to the open that follows, which refuses it.
 bool FollowLinks(std::string path, std::string& result) {
   for (int hops = 0; hops < 40; ++hops) {
+    if (!FolderLinksMayBeFollowed(path)) return false;
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
     if (!MayFollow(path, st)) return false;

@@ -539,29 +539,35 @@ TEST_F(FileSave, ALinkInAStickySharedFolderIsFollowedOnlyWhenItsOwnerMayBeTruste
   const std::string victim = Folder("victim", 0755, kUser, kUserGroup);
   const std::string thesis = victim + "/thesis.txt";
   const std::string shared = Folder("shared", 01777, 0, 0);
-  const std::string notes = shared + "/notes.txt";
   struct Case {
     const char* name;
     uid_t linkOwner;
+    const char* link;    // in the shared folder, to the victim's
+    const char* target;
+    const char* saved;   // the name saved, in the shared folder
     bool followed;
   };
   const Case cases[] = {
-      {"planted by another user", kOtherUser, false},
-      {"the user's own", kUser, true},
-      {"the folder owner's", 0, true},
+      {"planted by another user", kOtherUser, "notes.txt", "../victim/thesis.txt", "notes.txt", false},
+      {"the user's own", kUser, "notes.txt", "../victim/thesis.txt", "notes.txt", true},
+      {"the folder owner's", 0, "notes.txt", "../victim/thesis.txt", "notes.txt", true},
+      {"another user's link to a folder", kOtherUser, "notes", "../victim", "notes/thesis.txt", false},
+      {"the user's own link to a folder", kUser, "notes", "../victim", "notes/thesis.txt", true},
   };
   for (const Case& c : cases) {
     File(thesis, "thesis", 0644, kUser, kUserGroup);
-    ::unlink(notes.c_str());
-    ASSERT_EQ(::symlink("../victim/thesis.txt", notes.c_str()), 0);
-    Give(notes, c.linkOwner, c.linkOwner == 0 ? 0 : kOtherGroup, true);
-    const std::string error = SaveAsUser(notes, "new");
+    const std::string link = shared + "/" + c.link, saved = shared + "/" + c.saved;
+    ::unlink(link.c_str());
+    ASSERT_EQ(::symlink(c.target, link.c_str()), 0);
+    Give(link, c.linkOwner, c.linkOwner == 0 ? 0 : kOtherGroup, true);
+    const std::string error = SaveAsUser(saved, "new");
     if (!skipped.empty()) GTEST_SKIP() << skipped;
-    EXPECT_EQ(error, c.followed ? "" : "ファイル " + notes + " を作成できません") << c.name;
+    EXPECT_EQ(error, c.followed ? "" : "ファイル " + saved + " を作成できません") << c.name;
     EXPECT_EQ(ReadAll(thesis), c.followed ? "new" : "thesis") << c.name;
-    EXPECT_TRUE(fs::is_symlink(notes)) << c.name;
-    EXPECT_EQ(Names(shared), std::vector<std::string>{"notes.txt"}) << c.name;
+    EXPECT_TRUE(fs::is_symlink(link)) << c.name;
+    EXPECT_EQ(Names(shared), std::vector<std::string>{c.link}) << c.name;
     EXPECT_EQ(Names(victim), std::vector<std::string>{"thesis.txt"}) << c.name;
+    ::unlink(link.c_str());
   }
 }
 
