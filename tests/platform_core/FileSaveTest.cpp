@@ -422,12 +422,17 @@ TEST_F(FileSave, AtCommitTheNameIsFollowedAgain) {
     ::mkdir(f.c_str(), 0755);
   };
   auto makePrivate = [](const std::string& f) { ::chmod(f.c_str(), 0600); };
+  auto makePrivateFile = [](const std::string& f) {
+    WriteAll(f, "theirs");
+    ::chmod(f.c_str(), 0600);
+  };
   struct Case {
     const char* name;
     bool hardLinked;  // a second name shares the file: written in place
     std::function<void(const std::string&)> meanwhile;
     bool saved;
     mode_t mode;  // of the saved file; 0: any
+    bool existed = true;  // the file, when the save began
   };
   const std::vector<Case> cases = {
       {"replaced by rename, hard-linked", true, replaceByRename, true, 0644},
@@ -435,11 +440,12 @@ TEST_F(FileSave, AtCommitTheNameIsFollowedAgain) {
       {"becomes a folder, hard-linked", true, becomeFolder, false, 0},
       {"becomes a folder", false, becomeFolder, false, 0},
       {"made private", false, makePrivate, true, 0600},
+      {"a private file made where there was none", false, makePrivateFile, true, 0600, false},
   };
   for (const Case& c : cases) {
     const std::string folder = Folder(c.name, 0755);
     const std::string file = folder + "/file.txt", second = folder + "/second.txt";
-    File(file, "old", 0644);
+    if (c.existed) File(file, "old", 0644);
     if (c.hardLinked) {
       ASSERT_EQ(::link(file.c_str(), second.c_str()), 0);
     }
