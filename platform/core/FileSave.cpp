@@ -3,6 +3,8 @@
 // old one had (one link, owner, group, mode, ACL, extended attributes, file
 // flags); otherwise the new bytes are written into the same file, after the
 // old bytes are kept in a safety copy that puts them back if the write fails.
+// The text is made after the open, so the save follows the name again when
+// it writes, and goes to what the name leads to then.
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
