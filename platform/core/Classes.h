@@ -37,6 +37,8 @@ SORVELAN_EXCEPTION(EFCreateError, EStreamError)
 SORVELAN_EXCEPTION(EFOpenError, EStreamError)
 SORVELAN_EXCEPTION(EReadError, EStreamError)
 SORVELAN_EXCEPTION(EWriteError, EStreamError)
+// The text is in the file, but the disk did not confirm the folder's entry.
+SORVELAN_EXCEPTION(EWriteUnconfirmed, EWriteError)
 SORVELAN_EXCEPTION(EOutOfResources, Exception)
 SORVELAN_EXCEPTION(EResNotFound, Exception)
 SORVELAN_EXCEPTION(EInvalidOperation, Exception)
@@ -54,6 +56,8 @@ inline constexpr const char* FOpenError = "ファイル %s は開けません";
 inline constexpr const char* FCreateError = "ファイル %s を作成できません";
 inline constexpr const char* ReadError = "ストリームの読み込みエラー";
 inline constexpr const char* WriteError = "ストリームの書き込みエラー";
+inline constexpr const char* WriteUnconfirmed =
+    "ファイル %s に書き込みましたが、ディスクへの書き込みを確認できません";
 inline constexpr const char* WriteErrorCopyKept = "ストリームの書き込みエラー (元の内容は %s に残してあります)";
 inline constexpr const char* ResNotFound = "リソース %s が見つかりません";
 inline constexpr const char* InvalidCast = "無効な型キャストです";
@@ -286,17 +290,25 @@ class TFileStream : public THandleStream {
 // keeps being what it was: a symbolic link is followed to the file it names
 // (a dangling one too: that file is created), and an existing file is saved
 // into the same file, so its hard links, owner, group, mode, ACL and extended
-// attributes stay. Whether a file can be saved is its own permission:
-// the constructor opens it for writing (or creates it), and one that cannot
-// be opened, or is no regular file, is refused with EFCreateError naming
-// fileName. Commit either puts a fresh file in the old one's place by rename
-// (only when the fresh file can take everything the old one had), or writes
-// in place after keeping the old bytes in a safety copy, and puts them back
-// when the write fails. Either way the text is flushed to the disk, the
-// folder's entry included, before Commit returns. A failure raises
-// EWriteError with the old file as it was (ESafetyCopyKept when even the
-// old bytes could not be put back). A stream destroyed without Commit
-// removes a file it created and changes nothing else.
+// attributes stay. A link in a sticky folder that everyone may write is
+// followed only when it is the user's own or the folder owner's. Whether a
+// file can be saved is its own permission: the constructor opens it for
+// writing (or creates it), and one that cannot be opened, or is no regular
+// file, is refused with EFCreateError naming fileName. Commit follows the
+// name again, and where it now leads to another file or none, saves to that
+// by the same rules (a folder there is refused); the owner, group and mode
+// are taken as they are then. It either puts a fresh file in the old one's
+// place by rename (only when the fresh file can take everything the old one
+// had), or writes in place after keeping the old bytes in a safety copy
+// (beside the file, in the cache folder or a temporary folder; a file system
+// in memory last), and puts them back when the write fails. Either way the
+// text is flushed to the disk, the folder's entry included, before Commit
+// returns. A failure raises EWriteError with the old file as it was
+// (ESafetyCopyKept when even the old bytes could not be put back;
+// EWriteUnconfirmed when the name holds the text but the folder's flush
+// failed). A stream destroyed without Commit removes a file it created and
+// changes nothing else. A save killed part way may leave "<name>.~<pid>.<n>.part"
+// (an unfinished new text) or "<name>.~<pid>.<n>.old" (the whole old text).
 class TFileSaveStream : public TStream {
  public:
   explicit TFileSaveStream(const AnsiString& fileName);

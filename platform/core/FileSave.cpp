@@ -3,13 +3,20 @@
 // old one had (one link, owner, group, mode, ACL, extended attributes, file
 // flags); otherwise the new bytes are written into the same file, after the
 // old bytes are kept in a safety copy that puts them back if the write fails.
+// The text is made after the open, so the save follows the name again when
+// it writes, and goes to what the name leads to then.
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <linux/magic.h>
+#include <stdio.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/statvfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -94,22 +101,48 @@ std::string Join(const std::string& folder, const std::string& name) {
   return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-// The name a chain of symbolic links leads to, a dangling link's target
-// included; a name that is no link leads to itself. A loop is left to the
-// open that follows, which refuses it.
-std::string FollowLinks(std::string path) {
-  for (int hops = 0; hops < 40; ++hops) {
+// Whether the link 'path' (lstat in 'link') may be followed: as the kernel
+// protects links, one in a sticky folder that everyone may write is followed
+// only when it belongs to this user or to the folder's owner, so that no
+// other user's link there can steer a save.
+bool MayFollow(const std::string& path, const struct stat& link) {
+  if (link.st_uid == ::geteuid()) return true;
+  struct stat folder;
+  if (::stat(FolderOf(path).c_str(), &folder) != 0) return false;
+  const mode_t shared = S_ISVTX | S_IWOTH;
+  return (folder.st_mode & shared) != shared || link.st_uid == folder.st_uid;
+}
+
+// Whether the links among the folders on the way to 'path' may be followed.
+bool FolderLinksMayBeFollowed(const std::string& path) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+    const std::string folder = path.substr(0, slash);
     struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    if (::lstat(folder.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && !MayFollow(folder, st)) return false;
+  }
+  return true;
+}
+
+// The name a chain of symbolic links leads to, a dangling link's target
+// included; a name that is no link leads to itself. False when a link on
+// the way, of a folder or of the name, may not be followed. A loop is left
+// to the open that follows, which refuses it.
+bool FollowLinks(std::string path, std::string& result) {
+  for (int hops = 0; hops < 40; ++hops) {
+    if (!FolderLinksMayBeFollowed(path)) return false;
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+    if (!MayFollow(path, st)) return false;
     std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
     ssize_t n;
     while ((n = ::readlink(path.c_str(), buf.data(), buf.size())) >= static_cast<ssize_t>(buf.size()))
       buf.resize(buf.size() * 2);
-    if (n <= 0) return path;
+    if (n <= 0) break;
     const std::string target(buf.data(), static_cast<size_t>(n));
     path = target[0] == '/' ? target : Join(FolderOf(path), target);
   }
-  return path;
+  result = path;
+  return true;
 }
 
 bool Sync(int fd) {
@@ -161,14 +194,15 @@ CopyResult CopyBytes(int from, int to, off_t& copied) {
 bool NoRoomOrName(int error) { return error == ENOSPC || error == EDQUOT || error == ENAMETOOLONG; }
 
 // A new file in 'folder' that no other file has (O_EXCL refuses a name that
-// exists, links included): "<base>.~<pid>.<n>", or ".~<pid>.<n>" where that
-// name is too long. Invalid, with errno, when none could be made.
-OwnFile CreateUnique(const std::string& folder, const std::string& base, mode_t mode) {
+// exists, links included): "<base>.~<pid>.<n><suffix>", or ".~<pid>.<n><suffix>"
+// where that name is too long. The suffix says what a file left behind by
+// a killed save holds. Invalid, with errno, when none could be made.
+OwnFile CreateUnique(const std::string& folder, const std::string& base, const char* suffix, mode_t mode) {
   const std::string pid = std::to_string(static_cast<long>(::getpid()));
   std::string prefix = Join(folder, base + ".~" + pid + ".");
   const std::string shortPrefix = Join(folder, ".~" + pid + ".");
   for (int n = 0; n < 100; ++n) {
-    std::string name = prefix + std::to_string(n);
+    std::string name = prefix + std::to_string(n) + suffix;
     const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0) return OwnFile(Fd(fd), std::move(name));
     if (errno == ENAMETOOLONG && prefix != shortPrefix) {
@@ -183,6 +217,11 @@ OwnFile CreateUnique(const std::string& folder, const std::string& base, mode_t 
   errno = error;
   return none;
 }
+
+// A file being written that is to take the name: unfinished until renamed.
+constexpr const char* kFreshSuffix = ".part";
+// A complete copy of the old text, kept while the file is written in place.
+constexpr const char* kOldTextSuffix = ".old";
 
 std::vector<std::string> AttributeNames(int fd, bool& ok) {
   ok = true;
@@ -272,20 +311,85 @@ bool TakeOver(int from, const struct stat& old, int to) {
          (now.st_mode & 07777) == (old.st_mode & 07777) && FileFlags(to) == FileFlags(from);
 }
 
-// Folders for a safety copy, best first: beside the file, then the user's
-// cache folder, then the temporary folder.
-std::vector<std::string> SafetyCopyFolders(const std::string& fileFolder) {
-  std::vector<std::string> folders = {fileFolder};
+// The user's cache folder; "" where neither $XDG_CACHE_HOME nor $HOME names one.
+std::string CacheFolder() {
   const char* cache = std::getenv("XDG_CACHE_HOME");
   const char* home = std::getenv("HOME");
-  if (cache && cache[0] == '/')
-    folders.emplace_back(cache);
-  else if (home && home[0] == '/')
-    folders.push_back(Join(home, ".cache"));
+  if (cache && cache[0] == '/') return cache;
+  if (home && home[0] == '/') return Join(home, ".cache");
+  return "";
+}
+
+// Makes the folders of 'path' that are missing, private to the user (as a
+// cache folder is made); one that exists stays as it is.
+void MakeFolders(const std::string& path) {
+  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    ::mkdir(path.substr(0, slash).c_str(), 0700);
+    if (slash == std::string::npos) break;
+  }
+}
+
+// Whether 'folder', or where it would be made, is a file system in memory.
+bool InMemory(std::string folder) {
+  struct statfs fs;
+  for (;;) {
+    if (::statfs(folder.c_str(), &fs) == 0) break;
+    if (errno != ENOENT || folder == "/" || folder == ".") return false;
+    folder = FolderOf(folder);
+  }
+  return fs.f_type == static_cast<decltype(fs.f_type)>(TMPFS_MAGIC) ||
+         fs.f_type == static_cast<decltype(fs.f_type)>(RAMFS_MAGIC);
+}
+
+// Folders for the safety copy of a file of 'oldSize' bytes that is to take
+// 'newSize', best first: beside the file, the user's cache folder, the
+// temporary folders. A copy on a file system in memory is lost with the
+// power, so those come last; the file's own folder goes after the others
+// where its disk cannot hold the copy and the grown text together.
+std::vector<std::string> SafetyCopyFolders(const std::string& fileFolder, off_t oldSize, off_t newSize) {
+  std::vector<std::string> folders = {fileFolder};
+  const std::string cache = CacheFolder();
+  if (!cache.empty()) folders.push_back(cache);
   const char* tmp = std::getenv("TMPDIR");
   if (tmp && tmp[0] == '/') folders.emplace_back(tmp);
   folders.emplace_back("/tmp");
-  return folders;
+  std::vector<std::pair<int, std::string>> ranked;
+  for (const std::string& folder : folders) {
+    bool seen = false;
+    for (const auto& r : ranked) seen = seen || r.second == folder;
+    if (seen) continue;
+    int rank = InMemory(folder) ? 2 : 0;
+    struct statvfs vfs;
+    if (folder == fileFolder && ::statvfs(folder.c_str(), &vfs) == 0 &&
+        static_cast<unsigned long long>(vfs.f_bavail) * vfs.f_frsize <
+            static_cast<unsigned long long>(oldSize + std::max<off_t>(0, newSize - oldSize)))
+      rank += 1;
+    ranked.emplace_back(rank, folder);
+  }
+  std::stable_sort(ranked.begin(), ranked.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::string> best;
+  for (auto& r : ranked) best.push_back(std::move(r.second));
+  return best;
+}
+
+// A rename failure that means the folder cannot take the fresh file, where
+// the text may still be written into the file itself.
+bool FolderRefuses(int error) {
+  switch (error) {
+    case EACCES: case EPERM: case EBUSY: case EXDEV: case ENOSPC: case EDQUOT: case ENAMETOOLONG:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Renames 'from' to 'to' unless 'to' exists (EEXIST); where the file system
+// cannot tell, a plain rename.
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
+  return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 }  // namespace
@@ -297,10 +401,18 @@ class TFileSaveStream::TTarget {
   void Save(const std::string& data);
 
  private:
-  void SaveNew(const std::string& data);
+  void Open();
+  void DropNew();
+  bool StillOpen() const;
+  bool Creating() const { return !FNew.Path().empty(); }
+  bool SaveNew(const std::string& data);  // false: a file took the name meanwhile
   bool Replace(const std::string& data);  // false: write in place instead
   void WriteInPlace(const std::string& data);
-  OwnFile KeepOldBytes();
+  OwnFile KeepOldBytes(off_t newSize);
+  EFCreateError Refused() const { return EFCreateError(Format(LibMsg::FCreateError, FName.c_str())); }
+  EWriteUnconfirmed Unconfirmed() const {
+    return EWriteUnconfirmed(Format(LibMsg::WriteUnconfirmed, FName.c_str()));
+  }
 
   AnsiString FName;   // as given, for messages
   std::string FPath;  // links followed
@@ -308,56 +420,109 @@ class TFileSaveStream::TTarget {
   struct stat FStat {};
   bool FReadable = true;
   OwnFile FNew;  // where no file was: the fresh file, removed unless saved
+  struct stat FNewStat {};
 };
 
-TFileSaveStream::TTarget::TTarget(const AnsiString& fileName) : FName(fileName), FPath(FollowLinks(fileName)) {
-  const EFCreateError refused(Format(LibMsg::FCreateError, fileName.c_str()));
+TFileSaveStream::TTarget::TTarget(const AnsiString& fileName) : FName(fileName) { Open(); }
+
+TFileSaveStream::TTarget::~TTarget() { DropNew(); }
+
+// Removes the fresh file; one made under the name itself only while the
+// name still holds it, so that a file put there meanwhile stays.
+void TFileSaveStream::TTarget::DropNew() {
   struct stat st;
-  if (::stat(FPath.c_str(), &st) == 0) {
-    // A device or pipe has no file's end to write to; it is not opened.
-    if (!S_ISREG(st.st_mode)) throw refused;
-    // Without blocking, in case the name became a pipe meanwhile.
-    const int flags = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    FFile.Reset(::open(FPath.c_str(), O_RDWR | flags));
-    if (!FFile.Valid() && errno == EACCES) {
-      FFile.Reset(::open(FPath.c_str(), O_WRONLY | flags));
-      FReadable = false;
+  if (Creating() && FNew.Path() == FPath &&
+      (::lstat(FPath.c_str(), &st) != 0 || st.st_dev != FNewStat.st_dev || st.st_ino != FNewStat.st_ino))
+    FNew.Keep();
+  FNew.Remove();
+}
+
+// Opens what the name leads to now: the existing file, or a fresh file
+// beside the name where there is none.
+void TFileSaveStream::TTarget::Open() {
+  FFile.Reset();
+  DropNew();
+  FReadable = true;
+  for (int tries = 0; tries < 8; ++tries) {
+    if (!FollowLinks(FName, FPath)) throw Refused();
+    struct stat st;
+    if (::lstat(FPath.c_str(), &st) == 0) {
+      if (S_ISLNK(st.st_mode)) continue;  // a link made meanwhile: followed by the rule
+      // A device or pipe has no file's end to write to; it is not opened.
+      if (!S_ISREG(st.st_mode)) throw Refused();
+      // Without blocking, in case the name became a pipe meanwhile; the
+      // links were followed above, so a link now is one planted meanwhile.
+      const int flags = O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW;
+      FFile.Reset(::open(FPath.c_str(), O_RDWR | flags));
+      if (!FFile.Valid() && errno == EACCES) {
+        FFile.Reset(::open(FPath.c_str(), O_WRONLY | flags));
+        FReadable = false;
+      }
+      if (!FFile.Valid() && errno == ELOOP) continue;
+      if (!FFile.Valid() || ::fstat(FFile.Get(), &FStat) != 0 || !S_ISREG(FStat.st_mode)) throw Refused();
+      ::fcntl(FFile.Get(), F_SETFL, ::fcntl(FFile.Get(), F_GETFL) & ~O_NONBLOCK);
+      return;
     }
-    if (!FFile.Valid() || ::fstat(FFile.Get(), &FStat) != 0 || !S_ISREG(FStat.st_mode)) throw refused;
-    ::fcntl(FFile.Get(), F_SETFL, ::fcntl(FFile.Get(), F_GETFL) & ~O_NONBLOCK);
-  } else {
     // The name appears only once the whole text is written; the fresh file
     // beside it gets the mode any new file gets. Where that name would be
     // too long, the file itself is made at once.
-    if (errno != ENOENT) throw refused;
-    FNew = CreateUnique(FolderOf(FPath), BaseOf(FPath), 0666);
+    if (errno != ENOENT) throw Refused();
+    FNew = CreateUnique(FolderOf(FPath), BaseOf(FPath), kFreshSuffix, 0666);
     if (!FNew.Valid() && errno == ENAMETOOLONG) {
       const int fd = ::open(FPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd < 0 && errno == EEXIST) continue;  // made meanwhile
       if (fd >= 0) FNew = OwnFile(Fd(fd), FPath);
     }
-    if (!FNew.Valid()) throw refused;
+    if (!FNew.Valid() || ::fstat(FNew.Get(), &FNewStat) != 0) throw Refused();
+    return;
   }
+  throw Refused();
 }
 
-TFileSaveStream::TTarget::~TTarget() = default;
+// Whether the name, through its links, still leads to what Open found.
+bool TFileSaveStream::TTarget::StillOpen() const {
+  std::string path;
+  if (!FollowLinks(FName, path)) throw Refused();
+  if (path != FPath) return false;
+  struct stat st;
+  if (::lstat(FPath.c_str(), &st) != 0) return errno == ENOENT && Creating() && FNew.Path() != FPath;
+  if (Creating() && FNew.Path() != FPath) return false;  // a file took the name
+  const struct stat& was = Creating() ? FNewStat : FStat;
+  return S_ISREG(st.st_mode) && st.st_dev == was.st_dev && st.st_ino == was.st_ino;
+}
 
 void TFileSaveStream::TTarget::Save(const std::string& data) {
-  if (FNew.Valid())
-    SaveNew(data);
-  else if (!Replace(data))
+  // The text was made after the open: by now the name may lead elsewhere or
+  // nowhere, and the file's owner, group, mode and links may have changed.
+  // The save starts over on what the name leads to now.
+  for (int round = 0; round < 4; ++round) {
+    if (!StillOpen()) Open();
+    if (Creating()) {
+      if (SaveNew(data)) return;
+      continue;
+    }
+    if (::fstat(FFile.Get(), &FStat) != 0) throw EWriteError(LibMsg::WriteError);
+    if (Replace(data)) return;
     WriteInPlace(data);
+    if (StillOpen()) return;  // else the name changed during the write
+  }
+  throw EWriteError(LibMsg::WriteError);
 }
 
-void TFileSaveStream::TTarget::SaveNew(const std::string& data) {
-  // A folder that cannot be opened for reading cannot be flushed either;
-  // the file itself still is.
+bool TFileSaveStream::TTarget::SaveNew(const std::string& data) {
+  // A folder the user may not read cannot be flushed; the file itself still
+  // is. Any other failure to open it is an error.
   Fd folder(::open(FolderOf(FPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder.Valid() && errno != EACCES) throw EWriteError(LibMsg::WriteError);
   if (!WriteAt(FNew.Get(), data.data(), data.size(), 0) || !Sync(FNew.Get()) || !FNew.Close())
     throw EWriteError(LibMsg::WriteError);  // FNew removes the file
-  if (FNew.Path() != FPath && ::rename(FNew.Path().c_str(), FPath.c_str()) != 0)
+  if (FNew.Path() != FPath && !RenameNoReplace(FNew.Path(), FPath)) {
+    if (errno == EEXIST) return false;
     throw EWriteError(LibMsg::WriteError);
+  }
   FNew.Keep();
-  if (folder.Valid() && !Sync(folder.Get())) throw EWriteError(LibMsg::WriteError);
+  if (folder.Valid() && !Sync(folder.Get())) throw Unconfirmed();
+  return true;
 }
 
 bool TFileSaveStream::TTarget::Replace(const std::string& data) {
@@ -365,7 +530,7 @@ bool TFileSaveStream::TTarget::Replace(const std::string& data) {
   const std::string folderName = FolderOf(FPath);
   Fd folder(::open(folderName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!folder.Valid()) return false;  // a rename that cannot be flushed is not made
-  OwnFile fresh = CreateUnique(folderName, BaseOf(FPath), 0600);
+  OwnFile fresh = CreateUnique(folderName, BaseOf(FPath), kFreshSuffix, 0600);
   if (!fresh.Valid()) return false;  // the folder cannot be written, is full, or the name too long
   if (!TakeOver(FFile.Get(), FStat, fresh.Get())) return false;
   if (!WriteAt(fresh.Get(), data.data(), data.size(), 0) || !Sync(fresh.Get()) || !fresh.Close()) {
@@ -373,15 +538,22 @@ bool TFileSaveStream::TTarget::Replace(const std::string& data) {
     if (NoRoomOrName(errno)) return false;
     throw EWriteError(LibMsg::WriteError);
   }
-  if (::rename(fresh.Path().c_str(), FPath.c_str()) != 0) return false;
+  if (::rename(fresh.Path().c_str(), FPath.c_str()) != 0) {
+    // Only a folder that cannot take the fresh file sends the text into the
+    // file itself; any other failure (the name became a folder) is an error.
+    if (FolderRefuses(errno)) return false;
+    throw EWriteError(LibMsg::WriteError);
+  }
   fresh.Keep();
-  if (!Sync(folder.Get())) throw EWriteError(LibMsg::WriteError);
+  // The name holds the text now; only the disk's word on it is missing.
+  if (!Sync(folder.Get())) throw Unconfirmed();
   return true;
 }
 
-OwnFile TFileSaveStream::TTarget::KeepOldBytes() {
-  for (const std::string& folder : SafetyCopyFolders(FolderOf(FPath))) {
-    OwnFile copy = CreateUnique(folder, BaseOf(FPath), 0600);
+OwnFile TFileSaveStream::TTarget::KeepOldBytes(off_t newSize) {
+  for (const std::string& folder : SafetyCopyFolders(FolderOf(FPath), FStat.st_size, newSize)) {
+    if (folder == CacheFolder()) MakeFolders(folder);
+    OwnFile copy = CreateUnique(folder, BaseOf(FPath), kOldTextSuffix, 0600);
     if (!copy.Valid()) continue;
     off_t copied = 0;
     const CopyResult result = CopyBytes(FFile.Get(), copy.Get(), copied);
@@ -393,8 +565,8 @@ OwnFile TFileSaveStream::TTarget::KeepOldBytes() {
 
 void TFileSaveStream::TTarget::WriteInPlace(const std::string& data) {
   // Without reading the old bytes nothing could put them back.
-  if (!FReadable) throw EFCreateError(Format(LibMsg::FCreateError, FName.c_str()));
-  OwnFile copy = KeepOldBytes();
+  if (!FReadable) throw Refused();
+  OwnFile copy = KeepOldBytes(static_cast<off_t>(data.size()));
   const int fd = FFile.Get();
   if (WriteAt(fd, data.data(), data.size(), 0) && ::ftruncate(fd, static_cast<off_t>(data.size())) == 0 &&
       Sync(fd))

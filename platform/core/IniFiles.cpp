@@ -204,6 +204,8 @@ void TIniFile::Save() const {
     TFileSaveStream out(FFileName);
     out.WriteBuffer(content.data(), static_cast<int>(content.size()));
     out.Commit();
+  } catch (const EWriteUnconfirmed&) {
+    throw EIniFileException(FFileName + " に書き込みましたが、ディスクへの書き込みを確認できません");
   } catch (const ESafetyCopyKept& e) {
     throw EIniFileException(FFileName + " に書き込めません (元の内容は " + e.CopyPath() + " に残してあります)");
   } catch (const EStreamError&) {

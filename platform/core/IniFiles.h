@@ -6,7 +6,8 @@
 
 #include "platform/core/Classes.h"
 
-// Raised when the file cannot be written; the text is "<path> に書き込めません".
+// Raised when the file cannot be written; the text is "<path> に書き込めません"
+// (or says the text is in the file but the disk did not confirm it).
 class EIniFileException : public Exception {
  public:
   using Exception::Exception;

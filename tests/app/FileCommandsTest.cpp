@@ -429,6 +429,26 @@ TEST_F(FileCommands, AFailedWriteIsShownAndTheProgramGoesOn) {
   EXPECT_TRUE(form->AFEdit2->isEdited());
 }
 
+// Save As and Save whose folder flush fails after the rename say that the
+// text is in the file but unconfirmed, and keep it edited.
+TEST_F(FileCommands, AnUnconfirmedSaveIsShownAndKeepsTheTextEdited) {
+  const std::string out = dir.Path("out.txt");
+  const std::string shown = "ファイル " + out + " に書き込みましたが、ディスクへの書き込みを確認できません";
+  SaveAnswers(out);
+  iofaults::Scope faults;
+  iofaults::FailSyncs(dir.Root());
+  for (QAction* way : {form->FileSaveAs1, form->FileSave1}) {
+    BoxRecorder boxes;
+    form->AFEdit2->SetLine(0, way == form->FileSave1 ? "second" : "first");
+    way->trigger();
+    ASSERT_EQ(boxes.Boxes.size(), 1u) << way->text().toStdString();
+    EXPECT_EQ(boxes.Boxes[0].Text, shown);
+    EXPECT_EQ(boxes.Boxes[0].Type, mtError);
+    EXPECT_EQ(ReadAll(out), way == form->FileSave1 ? "second" : "first");
+    EXPECT_TRUE(form->AFEdit2->isEdited());
+  }
+}
+
 // A file its user may not write is refused by every way of saving, as an
 // ordinary user sees it (root may write any file), and stays as it was.
 TEST_F(FileCommands, AReadOnlyFileIsRefusedBySaveSaveAsAndCtrlS) {

@@ -14,6 +14,7 @@
 #include "app/Unit1.h"
 #include "tests/app/BoxRecorder.h"
 #include "tests/common/AsUser.h"
+#include "tests/common/IoFaults.h"
 #include "tests/common/TempFiles.h"
 #include "tests/common/TestApp.h"
 
@@ -205,6 +206,19 @@ TEST_F(SettingsDialog, UnwritableFileShowsTheErrorAndStillCloses) {
   EXPECT_EQ(boxes.Boxes[0].Text, ini + " に書き込めません");
   EXPECT_EQ(boxes.Boxes[0].Type, mtError);
   EXPECT_FALSE(dlg.isVisible());
+}
+
+TEST_F(SettingsDialog, AnUnconfirmedWriteIsShownAsSuch) {
+  BoxRecorder boxes;
+  TOKBottomDlg dlg(nullptr, ini);
+  dlg.show();
+  iofaults::Scope faults;
+  iofaults::FailSyncs(dir.Root());
+  dlg.OKBtn->click();
+  ASSERT_EQ(boxes.Boxes.size(), 1u);
+  EXPECT_EQ(boxes.Boxes[0].Text, ini + " に書き込みましたが、ディスクへの書き込みを確認できません");
+  EXPECT_EQ(boxes.Boxes[0].Type, mtError);
+  EXPECT_TRUE(std::filesystem::exists(ini));
 }
 
 // OK as an ordinary user (root may write any file): the settings file's own

@@ -342,6 +342,25 @@ TEST_F(FilesTest, AFailedSaveKeepsTheTextEdited) {
   }
 }
 
+// A save whose folder flush fails after the rename: the text is in the
+// file, but the disk did not confirm it, so the text stays edited.
+TEST_F(FilesTest, AnUnconfirmedSaveSaysSoAndKeepsTheTextEdited) {
+  const std::string path = Path("out.txt");
+  WriteAll(path, "old");
+  SetRows({"text\r", ""});
+  edit->SetLine(0, "edited\r");
+  iofaults::Scope faults;
+  iofaults::FailSyncs(dir.Root());
+  try {
+    edit->SaveToFile(path, TConvMode());
+    FAIL() << "no exception";
+  } catch (const EWriteUnconfirmed& e) {
+    EXPECT_EQ(e.Message(), "ファイル " + path + " に書き込みましたが、ディスクへの書き込みを確認できません");
+  }
+  EXPECT_EQ(ReadAll(path), "edited\r\n");
+  EXPECT_TRUE(edit->isEdited());
+}
+
 // Files this process may write are held to `limit` bytes for the life of the
 // object (as a full disk would hold them); a longer write fails. The signal
 // of the limit is ignored as the program's start-up ignores it.

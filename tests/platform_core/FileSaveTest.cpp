@@ -6,8 +6,11 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -19,6 +22,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -38,10 +42,13 @@ using asuser::kUserGroup;
 
 // Saves 'text' to 'name' as the editor and the settings file do: "" when
 // saved, else the error's text.
-std::string Save(const std::string& name, const std::string& text) {
+// 'meanwhile' runs where the editor renders its text, between the stream's
+// construction and Commit.
+std::string Save(const std::string& name, const std::string& text, const std::function<void()>& meanwhile = {}) {
   try {
     TFileSaveStream out(name);
     out.WriteBuffer(text.data(), static_cast<int>(text.size()));
+    if (meanwhile) meanwhile();
     out.Commit();
     return "";
   } catch (const Exception& e) {
@@ -121,20 +128,32 @@ class FileSave : public ::testing::Test {
   void SetUp() override {
     // Others must reach the folders below (the temporary folder is private).
     ::chmod(root.Root().c_str(), 0755);
-    cache = Folder("cache", 0700, kUser, kUserGroup);
+    cache = Folder("cache", 0700, ::geteuid() == 0 ? kUser : kOwn, ::geteuid() == 0 ? kUserGroup : kOwn);
   }
 
-  std::string Folder(const std::string& name, mode_t mode, uid_t uid = 0, gid_t gid = 0) {
+  // kOwn: the test's own user or group, as the folder or file is made.
+  static constexpr uid_t kOwn = static_cast<uid_t>(-1);
+
+  std::string Folder(const std::string& name, mode_t mode, uid_t uid = kOwn, gid_t gid = kOwn) {
     const std::string path = root.Path(name);
     fs::create_directories(path);
-    EXPECT_EQ(::chown(path.c_str(), uid, gid), 0);
+    Give(path, uid, gid);
     EXPECT_EQ(::chmod(path.c_str(), mode), 0);  // after chown, which clears the set-id bits
     return path;
   }
-  static void File(const std::string& path, const std::string& bytes, mode_t mode, uid_t uid = 0, gid_t gid = 0) {
+  void File(const std::string& path, const std::string& bytes, mode_t mode, uid_t uid = kOwn, gid_t gid = kOwn) {
     WriteAll(path, bytes);
-    EXPECT_EQ(::chown(path.c_str(), uid, gid), 0);
+    Give(path, uid, gid);
     EXPECT_EQ(::chmod(path.c_str(), mode), 0);
+  }
+  // Only root gives a file to another user: an ordinary user's run notes
+  // why the test is skipped instead.
+  void Give(const std::string& path, uid_t uid, gid_t gid, bool link = false) {
+    if ((link ? ::lchown(path.c_str(), uid, gid) : ::chown(path.c_str(), uid, gid)) == 0) return;
+    if (::geteuid() != 0)
+      skipped = "only root can give a file to uid " + std::to_string(uid) + " and gid " + std::to_string(gid);
+    else
+      ADD_FAILURE() << "chown " << path << ": " << std::strerror(errno);
   }
   // Saves as the ordinary user, whose safety copies go to its own cache
   // folder; the error text, or "" when saved.
@@ -311,31 +330,39 @@ TEST_F(FileSave, ASavedFileAndItsFolderAreFlushed) {
 }
 
 // The rename cannot be made where the disk has no room for a second copy of
-// the text; written in place, it fits (the safety copy goes to the cache).
+// the text; written in place, it fits, with the safety copy in the cache:
+// where the disk could hold the copy but not the grown text beside it too,
+// the copy goes elsewhere first.
 TEST_F(FileSave, ANearlyFullDiskStillTakesTheTextInPlace) {
-  const std::string small = Folder("small", 0755);
-  const asuser::Result r = asuser::InChild([&]() -> std::string {
-    // A file system of 80 KiB of its own, in a mount namespace of this child.
-    if (::unshare(CLONE_NEWNS) != 0) return std::string("skip: no mount namespace: ") + std::strerror(errno);
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=80k") != 0)
-      return std::string("skip: no tmpfs: ") + std::strerror(errno);
-    const std::string path = small + "/file.txt";
-    WriteAll(path, std::string(60 * 1024, 'o'));
-    struct statvfs vfs;
-    if (::statvfs(small.c_str(), &vfs) != 0 || vfs.f_bavail * vfs.f_frsize != 20 * 1024)
-      return "skip: the file system does not count 4 KiB blocks";
-    ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
-    const std::string text(70 * 1024, 'n');
-    std::string out = Save(path, text);
-    if (ReadAll(path) != text) out += " / the text is not in the file";
-    if (Names(small) != std::vector<std::string>{"file.txt"}) out += " / something left beside the file";
-    if (!Names(cache).empty()) out += " / the safety copy was left";
-    return out;
-  });
-  if (r.Output.rfind("skip: ", 0) == 0) GTEST_SKIP() << r.Output;
-  EXPECT_EQ(r.Failure, "");
-  EXPECT_EQ(r.Output, "");
+  struct Case {
+    const char* size;  // of the file system
+    unsigned long long free;
+  };
+  for (const Case& c : {Case{"80k", 20 * 1024}, Case{"128k", 68 * 1024}}) {
+    const std::string small = Folder(std::string("small") + c.size, 0755);
+    const asuser::Result r = asuser::InChild([&]() -> std::string {
+      // A file system of its own, in a mount namespace of this child.
+      if (::unshare(CLONE_NEWNS) != 0) return std::string("skip: no mount namespace: ") + std::strerror(errno);
+      if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+          ::mount("tmpfs", small.c_str(), "tmpfs", 0, (std::string("size=") + c.size).c_str()) != 0)
+        return std::string("skip: no tmpfs: ") + std::strerror(errno);
+      const std::string path = small + "/file.txt";
+      WriteAll(path, std::string(60 * 1024, 'o'));
+      struct statvfs vfs;
+      if (::statvfs(small.c_str(), &vfs) != 0 || vfs.f_bavail * vfs.f_frsize != c.free)
+        return "skip: the file system does not count 4 KiB blocks";
+      ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+      const std::string text(70 * 1024, 'n');
+      std::string out = Save(path, text);
+      if (ReadAll(path) != text) out += " / the text is not in the file";
+      if (Names(small) != std::vector<std::string>{"file.txt"}) out += " / something left beside the file";
+      if (!Names(cache).empty()) out += " / the safety copy was left";
+      return out;
+    });
+    if (r.Output.rfind("skip: ", 0) == 0) GTEST_SKIP() << r.Output;
+    EXPECT_EQ(r.Failure, "") << c.size;
+    EXPECT_EQ(r.Output, "") << c.size;
+  }
 }
 
 // A write in place that fails puts the old bytes back; where even that
@@ -378,6 +405,326 @@ TEST_F(FileSave, AFailedWriteInPlacePutsTheOldBytesBack) {
   EXPECT_EQ(fs::path(kept).parent_path(), fs::path(folder));
   EXPECT_EQ(ReadAll(kept), old);
   EXPECT_EQ(Names(folder).size(), 3u);
+}
+
+// What the name leads to is taken again at commit, as the text is made
+// after the open: the save goes to what the name holds now, with the mode
+// the file has now, or fails; a second name of the old file keeps its text.
+TEST_F(FileSave, AtCommitTheNameIsFollowedAgain) {
+  auto replaceByRename = [](const std::string& f) {
+    WriteAll(f + ".theirs", "theirs");
+    ::chmod((f + ".theirs").c_str(), 0644);
+    ::rename((f + ".theirs").c_str(), f.c_str());
+  };
+  auto remove = [](const std::string& f) { ::unlink(f.c_str()); };
+  auto becomeFolder = [](const std::string& f) {
+    ::unlink(f.c_str());
+    ::mkdir(f.c_str(), 0755);
+  };
+  auto makePrivate = [](const std::string& f) { ::chmod(f.c_str(), 0600); };
+  auto makePrivateFile = [](const std::string& f) {
+    WriteAll(f, "theirs");
+    ::chmod(f.c_str(), 0600);
+  };
+  struct Case {
+    const char* name;
+    bool hardLinked;  // a second name shares the file: written in place
+    std::function<void(const std::string&)> meanwhile;
+    bool saved;
+    mode_t mode;  // of the saved file; 0: any
+    bool existed = true;  // the file, when the save began
+  };
+  const std::vector<Case> cases = {
+      {"replaced by rename, hard-linked", true, replaceByRename, true, 0644},
+      {"removed, hard-linked", true, remove, true, 0},
+      {"becomes a folder, hard-linked", true, becomeFolder, false, 0},
+      {"becomes a folder", false, becomeFolder, false, 0},
+      {"made private", false, makePrivate, true, 0600},
+      {"a private file made where there was none", false, makePrivateFile, true, 0600, false},
+  };
+  for (const Case& c : cases) {
+    const std::string folder = Folder(c.name, 0755);
+    const std::string file = folder + "/file.txt", second = folder + "/second.txt";
+    if (c.existed) File(file, "old", 0644);
+    if (c.hardLinked) {
+      ASSERT_EQ(::link(file.c_str(), second.c_str()), 0);
+    }
+    const std::string error = Save(file, "new", [&] { c.meanwhile(file); });
+    EXPECT_EQ(error, c.saved ? "" : "ファイル " + file + " を作成できません") << c.name;
+    EXPECT_EQ(fs::is_directory(file) ? "a folder" : ReadAll(file), c.saved ? "new" : "a folder") << c.name;
+    if (c.mode) {
+      EXPECT_EQ(fs::status(file).permissions(), static_cast<fs::perms>(c.mode)) << c.name;
+    }
+    if (c.hardLinked) {
+      EXPECT_EQ(ReadAll(second), "old") << c.name;
+    }
+    EXPECT_EQ(Names(folder), c.hardLinked ? (std::vector<std::string>{"file.txt", "second.txt"})
+                                          : std::vector<std::string>{"file.txt"})
+        << c.name;
+  }
+}
+
+// Only a folder that cannot take the fresh file sends a failed rename into
+// the file itself; a name that became a folder at the last moment is an
+// error, and the fresh file goes.
+TEST_F(FileSave, ARenameRefusedForAnyOtherReasonIsAnError) {
+  const std::string folder = Folder("last moment", 0755);
+  const std::string file = folder + "/file.txt";
+  File(file, "old", 0644);
+  iofaults::Scope faults;
+  iofaults::BeforeRenameTo(file, [&] {
+    ::unlink(file.c_str());
+    ::mkdir(file.c_str(), 0755);
+  });
+  EXPECT_EQ(Save(file, "new"), "ストリームの書き込みエラー");
+  EXPECT_TRUE(fs::is_directory(file));
+  EXPECT_EQ(Names(folder), std::vector<std::string>{"file.txt"});
+}
+
+// Runs 'act' in a process of its own, as the test's user, when the save
+// calls Go between its stream's construction and Commit: for a change that
+// another user makes while a save runs as the ordinary user.
+class Meanwhile {
+ public:
+  explicit Meanwhile(const std::function<void()>& act) {
+    if (::pipe(FGo) != 0 || ::pipe(FDone) != 0) return;
+    FPid = ::fork();
+    if (FPid == 0) {
+      char c;
+      ::close(FGo[1]);
+      if (::read(FGo[0], &c, 1) == 1) {
+        act();
+        (void)!::write(FDone[1], "x", 1);
+      }
+      ::_exit(0);
+    }
+    ::close(FGo[0]);
+    ::close(FDone[1]);
+  }
+  ~Meanwhile() {
+    ::close(FGo[1]);
+    ::close(FDone[0]);
+    if (FPid > 0) ::waitpid(FPid, nullptr, 0);
+  }
+  void Go() const {
+    char c;
+    (void)!::write(FGo[1], "x", 1);
+    (void)!::read(FDone[0], &c, 1);
+  }
+
+ private:
+  int FGo[2] = {-1, -1}, FDone[2] = {-1, -1};
+  pid_t FPid = -1;
+};
+
+// Another user's file that the user may write, in a sticky folder: its
+// owner removes it during the save, and the text still reaches the name.
+TEST_F(FileSave, AnotherUsersFileRemovedDuringTheSaveStillGetsTheText) {
+  const std::string file = Folder("sticky", 01777, 0, 0) + "/file.txt";
+  File(file, "old", 0666, kOtherUser, kOtherGroup);
+  if (!skipped.empty()) GTEST_SKIP() << skipped;
+  const Meanwhile owner([&] { ::unlink(file.c_str()); });
+  const asuser::Result r = asuser::Run([&] {
+    ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+    return Save(file, "new", [&] { owner.Go(); });
+  });
+  if (!r.Skipped.empty()) GTEST_SKIP() << r.Skipped;
+  EXPECT_EQ(r.Failure, "");
+  EXPECT_EQ(r.Output, "");
+  EXPECT_EQ(ReadAll(file), "new");
+  struct stat st {};
+  EXPECT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, kUser);
+}
+
+// In a sticky folder that everyone may write (like /tmp), a link is
+// followed only when it is the user's own or the folder owner's, as the
+// kernel protects links, whatever the machine's setting: another user's
+// link there cannot steer a save to the user's files.
+TEST_F(FileSave, ALinkInAStickySharedFolderIsFollowedOnlyWhenItsOwnerMayBeTrusted) {
+  const std::string victim = Folder("victim", 0755, kUser, kUserGroup);
+  const std::string thesis = victim + "/thesis.txt";
+  const std::string shared = Folder("shared", 01777, 0, 0);
+  struct Case {
+    const char* name;
+    uid_t linkOwner;
+    const char* link;    // in the shared folder, to the victim's
+    const char* target;
+    const char* saved;   // the name saved, in the shared folder
+    bool followed;
+  };
+  const Case cases[] = {
+      {"planted by another user", kOtherUser, "notes.txt", "../victim/thesis.txt", "notes.txt", false},
+      {"the user's own", kUser, "notes.txt", "../victim/thesis.txt", "notes.txt", true},
+      {"the folder owner's", 0, "notes.txt", "../victim/thesis.txt", "notes.txt", true},
+      {"another user's link to a folder", kOtherUser, "notes", "../victim", "notes/thesis.txt", false},
+      {"the user's own link to a folder", kUser, "notes", "../victim", "notes/thesis.txt", true},
+  };
+  for (const Case& c : cases) {
+    File(thesis, "thesis", 0644, kUser, kUserGroup);
+    const std::string link = shared + "/" + c.link, saved = shared + "/" + c.saved;
+    ::unlink(link.c_str());
+    ASSERT_EQ(::symlink(c.target, link.c_str()), 0);
+    Give(link, c.linkOwner, c.linkOwner == 0 ? 0 : kOtherGroup, true);
+    const std::string error = SaveAsUser(saved, "new");
+    if (!skipped.empty()) GTEST_SKIP() << skipped;
+    EXPECT_EQ(error, c.followed ? "" : "ファイル " + saved + " を作成できません") << c.name;
+    EXPECT_EQ(ReadAll(thesis), c.followed ? "new" : "thesis") << c.name;
+    EXPECT_TRUE(fs::is_symlink(link)) << c.name;
+    EXPECT_EQ(Names(shared), std::vector<std::string>{c.link}) << c.name;
+    EXPECT_EQ(Names(victim), std::vector<std::string>{"thesis.txt"}) << c.name;
+    ::unlink(link.c_str());
+  }
+}
+
+bool InMemory(const std::string& folder) {
+  struct statfs st;
+  return ::statfs(folder.c_str(), &st) == 0 &&
+         (st.f_type == static_cast<decltype(st.f_type)>(TMPFS_MAGIC) ||
+          st.f_type == static_cast<decltype(st.f_type)>(RAMFS_MAGIC));
+}
+
+// A safety copy in memory is lost with the power, the file half written:
+// where the user has no cache folder yet and the temporary folder is in
+// memory, the cache folder is made, private to the user, and takes it. The
+// write in place fails, so the error names the copy.
+TEST_F(FileSave, TheSafetyCopyGoesToADiskAndMakesTheCacheFolder) {
+  if (InMemory(root.Root())) GTEST_SKIP() << "the temporary folder is in memory: no disk to test with";
+  const std::string home = Folder("home", 0755, kUser, kUserGroup);
+  const std::string tmp = Folder("tmp", 01777, 0, 0);
+  const std::string folder = Folder("locked", 0755, kUser, kUserGroup);
+  const std::string file = folder + "/file.txt";
+  File(file, "old", 0644, kUser, kUserGroup);
+  ::chmod(folder.c_str(), 0555);
+  if (!skipped.empty()) GTEST_SKIP() << skipped;
+  const asuser::Result r = asuser::InChild([&]() -> std::string {
+    if (::unshare(CLONE_NEWNS) != 0) return std::string("skip: no mount namespace: ") + std::strerror(errno);
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("tmpfs", tmp.c_str(), "tmpfs", 0, "size=1m,mode=1777") != 0)
+      return std::string("skip: no tmpfs: ") + std::strerror(errno);
+    const asuser::Result user = asuser::Run([&]() -> std::string {
+      ::setenv("HOME", home.c_str(), 1);
+      ::unsetenv("XDG_CACHE_HOME");
+      ::setenv("TMPDIR", tmp.c_str(), 1);
+      iofaults::FailWrites(file);
+      try {
+        TFileSaveStream out(file);
+        out.WriteBuffer("new", 3);
+        out.Commit();
+        return "saved";
+      } catch (const ESafetyCopyKept& e) {
+        return e.CopyPath();
+      } catch (const Exception& e) {
+        return e.Message();
+      }
+    });
+    return user.Skipped.empty() ? user.Output + user.Failure : "skip: " + user.Skipped;
+  });
+  if (r.Output.rfind("skip: ", 0) == 0) GTEST_SKIP() << r.Output;
+  EXPECT_EQ(r.Failure, "");
+  EXPECT_EQ(fs::path(r.Output).parent_path(), fs::path(home + "/.cache"));
+  EXPECT_EQ(ReadAll(r.Output), "old");
+  struct stat st {};
+  EXPECT_EQ(::stat((home + "/.cache").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0700u);
+  EXPECT_EQ(st.st_uid, kUser);
+  EXPECT_TRUE(Names(tmp).empty());
+}
+
+// After the rename the name holds the new text: a folder flush that fails
+// then says so, and the save still counts as failed.
+TEST_F(FileSave, AFolderFlushThatFailsAfterTheRenameSaysTheTextIsInTheFile) {
+  const std::string folder = Folder("unconfirmed", 0755);
+  const std::string existing = folder + "/existing.txt", fresh = folder + "/fresh.txt";
+  File(existing, "old", 0644);
+  for (const std::string& path : {existing, fresh}) {
+    iofaults::Scope faults;
+    iofaults::FailSyncs(folder);
+    std::string error;
+    try {
+      TFileSaveStream out(path);
+      out.WriteBuffer("new", 3);
+      out.Commit();
+    } catch (const EWriteUnconfirmed& e) {
+      error = e.Message();
+    }
+    EXPECT_EQ(error, "ファイル " + path + " に書き込みましたが、ディスクへの書き込みを確認できません");
+    EXPECT_EQ(ReadAll(path), "new");
+  }
+  EXPECT_EQ(Names(folder), (std::vector<std::string>{"existing.txt", "fresh.txt"}));
+}
+
+// A new file's folder is flushed after the rename; only a folder the user
+// may not read goes unflushed, any other failure to open it is an error.
+TEST_F(FileSave, ANewFileIsSavedUnflushedOnlyInAFolderTheUserMayNotRead) {
+  struct Case {
+    int error;  // of the folder's open
+    bool saved;
+  };
+  for (const Case& c : {Case{EACCES, true}, Case{EMFILE, false}, Case{ENOMEM, false}}) {
+    const std::string folder = Folder(std::string("open fails ") + std::strerror(c.error), 0755);
+    const std::string file = folder + "/file.txt";
+    iofaults::Scope faults;
+    iofaults::FailOpens(folder, c.error);
+    EXPECT_EQ(Save(file, "new"), c.saved ? "" : "ストリームの書き込みエラー") << std::strerror(c.error);
+    iofaults::Clear();
+    EXPECT_EQ(Names(folder), c.saved ? std::vector<std::string>{"file.txt"} : std::vector<std::string>{})
+        << std::strerror(c.error);
+  }
+}
+
+// The old text is read with pread while it is copied: a read error there
+// ends the save with the file as it was.
+TEST_F(FileSave, AReadErrorWhileTheOldTextIsKeptLeavesTheFile) {
+  const std::string folder = Folder("unreadable copy", 0755);
+  const std::string file = folder + "/file.txt", second = folder + "/second.txt";
+  const std::string old(5000, 'o');
+  File(file, old, 0644);
+  ASSERT_EQ(::link(file.c_str(), second.c_str()), 0);
+  iofaults::Scope faults;
+  iofaults::FailReadsAfter(file, 1000);
+  EXPECT_EQ(Save(file, "new"), "ストリームの読み込みエラー");
+  iofaults::Clear();
+  EXPECT_EQ(ReadAll(file), old);
+  EXPECT_EQ(Names(folder), (std::vector<std::string>{"file.txt", "second.txt"}));
+}
+
+// A save killed part way leaves its own file behind, named for what it
+// holds: ".part" a new text not yet finished, ".old" the whole old text.
+TEST_F(FileSave, FilesLeftByAKilledSaveSayWhatTheyHold) {
+  struct Case {
+    const char* name;
+    bool hardLinked;     // written in place after the old text is copied beside it
+    const char* suffix;  // of the file left behind
+    std::string holds;
+  };
+  const std::string old(5000, 'o');
+  const Case cases[] = {
+      {"by rename", false, ".part", std::string(8192, 'n')},
+      {"in place", true, ".old", old},
+  };
+  for (const Case& c : cases) {
+    const std::string folder = Folder(c.name, 0755);
+    const std::string file = folder + "/file.txt", second = folder + "/second.txt";
+    File(file, old, 0644);
+    if (c.hardLinked) {
+      ASSERT_EQ(::link(file.c_str(), second.c_str()), 0);
+    }
+    // The write that passes the file size limit ends the process.
+    const asuser::Result r = asuser::InChild([&] {
+      const rlimit limit{8192, 8192};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+      return Save(file, std::string(20000, 'n'));
+    });
+    EXPECT_NE(r.Failure.find("killed"), std::string::npos) << c.name;
+    std::vector<std::string> left;
+    for (const std::string& n : Names(folder))
+      if (n != "file.txt" && n != "second.txt") left.push_back(n);
+    ASSERT_EQ(left.size(), 1u) << c.name;
+    EXPECT_TRUE(std::regex_match(left[0], std::regex(std::string("file\\.txt\\.~[0-9]+\\.0\\") + c.suffix)))
+        << c.name << ": " << left[0];
+    EXPECT_EQ(ReadAll(folder + "/" + left[0]), c.holds) << c.name;
+  }
 }
 
 }  // namespace
