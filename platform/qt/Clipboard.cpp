@@ -2,12 +2,17 @@
 
 #include <QByteArray>
 #include <QClipboard>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QString>
 
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <string_view>
 
 #include "platform/qt/internal/X11Selection.h"
 #include "platform/text/Cp932.h"
@@ -24,11 +29,52 @@ QClipboard* SystemClipboard() {
   return cb;
 }
 
-// How long another program's clipboard may take to start answering.
+// How long another program's clipboard may take to start answering, and
+// to send each further piece of a text it sends in pieces.
 constexpr int kClipboardWaitMs = 5000;
 
+// Drops a request to close a window while a read waits.
+class CloseRefuser : public QObject {
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::Close) return false;
+    event->ignore();
+    return true;
+  }
+};
+
+// Reads in progress; one inside another (from a timer run while the outer
+// one waits) waits without handling anything.
+int ReadsWaiting = 0;
+
+// While another program takes its time to answer, the windows repaint (a
+// menu just closed over them, say) and nothing else: input stays queued
+// until the read is over and a request to close is refused, so the command
+// that reads remains the only one running.
+class RepaintWhileWaiting {
+ public:
+  RepaintWhileWaiting() : FOutermost(ReadsWaiting++ == 0) {
+    if (FOutermost) QCoreApplication::instance()->installEventFilter(&FRefuser);
+  }
+  ~RepaintWhileWaiting() {
+    --ReadsWaiting;
+    if (FOutermost) QCoreApplication::instance()->removeEventFilter(&FRefuser);
+  }
+  RepaintWhileWaiting(const RepaintWhileWaiting&) = delete;
+  RepaintWhileWaiting& operator=(const RepaintWhileWaiting&) = delete;
+
+  std::function<void()> Step() const {
+    if (!FOutermost) return {};
+    return [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers); };
+  }
+
+ private:
+  bool FOutermost;
+  CloseRefuser FRefuser;
+};
+
 // What the clipboard holds, fetched once for one read. Another X client's
-// data is fetched here with one bounded wait; the toolkit's own fetch waits
+// data is fetched here with bounded waits; the toolkit's own fetch waits
 // five seconds for every format it is asked about, so an owner that has
 // stopped answering would freeze the window several times over. What this
 // program put there itself, or any clipboard off X, comes from the toolkit.
@@ -36,7 +82,8 @@ const QMimeData* ClipboardContents(std::unique_ptr<QMimeData>& fetched) {
   QClipboard* cb = SystemClipboard();
   if (cb->ownsClipboard() || QGuiApplication::platformName() != QLatin1String("xcb")) return cb->mimeData();
   fetched = std::make_unique<QMimeData>();
-  switch (ReadX11Clipboard(TClipboard::PrivateMimeType, kClipboardWaitMs, *fetched)) {
+  RepaintWhileWaiting repaint;
+  switch (ReadX11Clipboard(TClipboard::PrivateMimeType, kClipboardWaitMs, *fetched, repaint.Step())) {
     case TX11ClipboardRead::Read: return fetched.get();
     case TX11ClipboardRead::NoDisplay: return cb->mimeData();
     case TX11ClipboardRead::NoAnswer: break;
@@ -85,23 +132,21 @@ AnsiString TClipboard::GetAsText() const {
     return text;
   }
   if (!mime->hasText()) return AnsiString();
-  const QByteArray utf8 = mime->text().toUtf8();
-  const AnsiString plain = CutAtNul(utf8.constData(), static_cast<size_t>(utf8.size()), &cut);
+  // Converted from the toolkit's UTF-16 as it stands: its own conversion to
+  // UTF-8 would make a lone surrogate a "?" that no count sees.
+  QString plain = mime->text();
+  const qsizetype nul = plain.indexOf(QChar(u'\0'));
+  if (nul >= 0) plain.truncate(nul);
   std::string text;
-  FLastReadLoss.Replaced = cp932::FromUtf8Counting(plain, text);
-  if (cut) FLastReadLoss.KeptBeforeNul = static_cast<int64_t>(text.size());
+  FLastReadLoss.Replaced = cp932::FromUtf16Counting(
+      std::u16string_view(reinterpret_cast<const char16_t*>(plain.utf16()), static_cast<size_t>(plain.size())), text);
+  if (nul >= 0) FLastReadLoss.KeptBeforeNul = static_cast<int64_t>(text.size());
   return AnsiString(text);
 }
 
 TClipboardTextLoss TClipboard::LastReadLoss() const { return FLastReadLoss; }
 
 void TClipboard::ForgetLastReadLoss() { FLastReadLoss = TClipboardTextLoss(); }
-
-bool TClipboard::HasText() const {
-  std::unique_ptr<QMimeData> fetched;
-  const QMimeData* mime = ClipboardContents(fetched);
-  return mime && (mime->hasFormat(PrivateMimeType) || mime->hasText());
-}
 
 void TClipboard::Clear() { SystemClipboard()->clear(); }
 
