@@ -1,7 +1,8 @@
 // The program on a real X server (Xvfb, xcb platform), driven through the
 // window system's own key path: the file dialog and what it leaves behind,
 // Qt's standard texts in Japanese, the hint of a menu opened from the
-// keyboard, and a paste from a program that has stopped answering.
+// keyboard, a paste from a program that has stopped answering or that
+// changes its text between reads.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -188,6 +189,36 @@ void DrivePasteFromSilentOwner() {
 
 TEST(RealServer, ClipboardCommandsOnAProgramThatDoesNotAnswerEndInAnErrorAndChangeNothing) {
   OnRealServer(DrivePasteFromSilentOwner);
+}
+
+// --- new from the clipboard reads it once -----------------------------------
+
+void DriveNewFromAChangingClipboard() {
+  RunProgram([] {
+    struct Case {
+      const char* name;
+      XClipboardOwner::Changes changes;
+      std::string row;  // both panes'
+    };
+    const std::vector<Case> cases = {
+        {"a text that changes with every read", {.Numbered = true}, "text1"},
+        {"an owner that stops answering after one read", {.AnswersBeforeSilence = 1}, "text"},
+    };
+    for (const Case& c : cases) {
+      XClipboardOwner owner({{"UTF8_STRING", "text"}}, true, 0, c.changes);
+      ASSERT_TRUE(owner.Owns()) << c.name;
+      Form1->AFEdit2->SetEdited(false);
+      BoxRecorder boxes;
+      Form1->ClipboardOpen1->trigger();
+      EXPECT_TRUE(boxes.Boxes.empty()) << c.name << ": " << (boxes.Boxes.empty() ? "" : boxes.Boxes[0].Text);
+      EXPECT_EQ(Form1->AFEdit1->GetLine(0), c.row) << c.name;
+      EXPECT_EQ(Form1->AFEdit2->GetLine(0), c.row) << c.name;
+    }
+  });
+}
+
+TEST(RealServer, NewFromTheClipboardGivesBothPanesTheTextOfOneRead) {
+  OnRealServer(DriveNewFromAChangingClipboard);
 }
 
 // --- Qt's translation ----------------------------------------------------------
