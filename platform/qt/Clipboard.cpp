@@ -1,9 +1,9 @@
 #include "platform/qt/Clipboard.h"
 
+#include <QAbstractEventDispatcher>
 #include <QByteArray>
 #include <QClipboard>
 #include <QCoreApplication>
-#include <QEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -33,44 +33,38 @@ QClipboard* SystemClipboard() {
 // to send each further piece of a text it sends in pieces.
 constexpr int kClipboardWaitMs = 5000;
 
-// Drops a request to close a window while a read waits.
-class CloseRefuser : public QObject {
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() != QEvent::Close) return false;
-    event->ignore();
-    return true;
-  }
-};
-
 // Reads in progress; one inside another (from a timer run while the outer
 // one waits) waits without handling anything.
 int ReadsWaiting = 0;
 
 // While another program takes its time to answer, the windows repaint (a
-// menu just closed over them, say) and nothing else: input stays queued
-// until the read is over and a request to close is refused, so the command
-// that reads remains the only one running.
+// menu just closed over them, say) and nothing else: input, the window
+// manager's request to close a window among it, waits until the read is
+// over, so the command that reads remains the only one running.
 class RepaintWhileWaiting {
  public:
-  RepaintWhileWaiting() : FOutermost(ReadsWaiting++ == 0) {
-    if (FOutermost) QCoreApplication::instance()->installEventFilter(&FRefuser);
-  }
+  RepaintWhileWaiting() : FOutermost(ReadsWaiting++ == 0) {}
   ~RepaintWhileWaiting() {
     --ReadsWaiting;
-    if (FOutermost) QCoreApplication::instance()->removeEventFilter(&FRefuser);
+    // The toolkit keeps the input it held back until it is woken for the
+    // window system again; without this it would wait for the next event.
+    if (FOutermost && FStepped)
+      if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) dispatcher->wakeUp();
   }
   RepaintWhileWaiting(const RepaintWhileWaiting&) = delete;
   RepaintWhileWaiting& operator=(const RepaintWhileWaiting&) = delete;
 
-  std::function<void()> Step() const {
+  std::function<void()> Step() {
     if (!FOutermost) return {};
-    return [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers); };
+    return [this] {
+      FStepped = true;
+      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+    };
   }
 
  private:
   bool FOutermost;
-  CloseRefuser FRefuser;
+  bool FStepped = false;
 };
 
 // What the clipboard holds, fetched once for one read. Another X client's
