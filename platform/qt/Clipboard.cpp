@@ -1,13 +1,13 @@
 #include "platform/qt/Clipboard.h"
 
-#include <QAbstractEventDispatcher>
+#include <QApplication>
 #include <QByteArray>
 #include <QClipboard>
-#include <QCoreApplication>
-#include <QEventLoop>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QString>
+#include <QWidget>
 
 #include <cstring>
 #include <functional>
@@ -33,38 +33,30 @@ QClipboard* SystemClipboard() {
 // to send each further piece of a text it sends in pieces.
 constexpr int kClipboardWaitMs = 5000;
 
-// Reads in progress; one inside another (from a timer run while the outer
-// one waits) waits without handling anything.
-int ReadsWaiting = 0;
-
-// While another program takes its time to answer, the windows repaint (a
-// menu just closed over them, say) and nothing else: input, the window
-// manager's request to close a window among it, waits until the read is
-// over, so the command that reads remains the only one running.
+// While another program takes its time to answer, the windows are drawn
+// again now and then (a menu just closed over them, say), straight from
+// here: no event is handled meanwhile, so input waits in its queue and the
+// command that reads remains the only one running.
 class RepaintWhileWaiting {
  public:
-  RepaintWhileWaiting() : FOutermost(ReadsWaiting++ == 0) {}
-  ~RepaintWhileWaiting() {
-    --ReadsWaiting;
-    // The toolkit keeps the input it held back until it is woken for the
-    // window system again; without this it would wait for the next event.
-    if (FOutermost && FStepped)
-      if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) dispatcher->wakeUp();
-  }
-  RepaintWhileWaiting(const RepaintWhileWaiting&) = delete;
-  RepaintWhileWaiting& operator=(const RepaintWhileWaiting&) = delete;
-
   std::function<void()> Step() {
-    if (!FOutermost) return {};
     return [this] {
-      FStepped = true;
-      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+      if (FLast.isValid() && FLast.elapsed() < kRepaintEveryMs) return;
+      FLast.start();
+      for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible() || window->isMinimized()) continue;
+        window->repaint();
+        // A window's repaint leaves out the children that paint all of
+        // themselves (the panes): they are drawn on their own.
+        for (QWidget* child : window->findChildren<QWidget*>())
+          if (child->isVisible() && child->testAttribute(Qt::WA_OpaquePaintEvent)) child->repaint();
+      }
     };
   }
 
  private:
-  bool FOutermost;
-  bool FStepped = false;
+  static constexpr qint64 kRepaintEveryMs = 200;
+  QElapsedTimer FLast;
 };
 
 // What the clipboard holds, fetched once for one read. Another X client's
