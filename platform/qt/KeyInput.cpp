@@ -163,8 +163,11 @@ PreeditLayout LayoutPreedit(TWinControl* control, const QString& text) {
   int x = 0;
   for (qsizetype i = 0; i < text.size();) {
     qsizetype units = (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
+    // A lone surrogate is no character: code page 932 lacks it too.
     std::string bytes;
-    const bool exact = cp932::FromUtf16Counting(Utf16(text.mid(i, units)), bytes) == 0;
+    const QByteArray utf8 = text.mid(i, units).toUtf8();
+    const bool exact = !(units == 1 && text[i].isSurrogate()) &&
+                       cp932::FromUtf8(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), bytes);
     int cells = exact ? static_cast<int>(bytes.size()) : 2;
     for (qsizetype k = 0; k < units; ++k) l.Edge[static_cast<size_t>(i + k)] = x;
     x += cells * cell;
