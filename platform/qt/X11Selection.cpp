@@ -138,7 +138,7 @@ class Requestor {
 
   int FScreen = 0;
   xcb_connection_t* FConn;
-  const std::function<void()>& FWhileWaiting;
+  std::function<void()> FWhileWaiting;
   xcb_window_t FWindow = 0;
   bool FTimedOut = false;
 };

@@ -201,9 +201,8 @@ TEST(RealServer, ClipboardCommandsOnAProgramThatDoesNotAnswerEndInAnErrorAndChan
 // --- repainting while a program is slow to answer ------------------------------
 
 // The screen as another client sees it, over a connection of its own, so a
-// thread may look while the program's own thread is busy; and a key or a
-// request to close sent to a window as the server and a window manager
-// would send them.
+// thread may look while the program's own thread is busy; and a key sent to
+// a window as the server would send it.
 class XScreen {
  public:
   XScreen() : FConn(xcb_connect(nullptr, nullptr)) {
@@ -255,28 +254,7 @@ class XScreen {
     return false;
   }
 
-  // The window manager's request to close 'window' (WM_DELETE_WINDOW).
-  void SendClose(xcb_window_t window) {
-    xcb_client_message_event_t e{};
-    e.response_type = XCB_CLIENT_MESSAGE;
-    e.format = 32;
-    e.window = window;
-    e.type = Atom("WM_PROTOCOLS");
-    e.data.data32[0] = Atom("WM_DELETE_WINDOW");
-    e.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(FConn, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&e));
-    xcb_flush(FConn);
-  }
-
  private:
-  xcb_atom_t Atom(const char* name) {
-    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> r(
-        xcb_intern_atom_reply(FConn, xcb_intern_atom(FConn, 0, static_cast<uint16_t>(std::strlen(name)), name),
-                              nullptr),
-        &std::free);
-    return r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
-  }
-
   xcb_connection_t* FConn;
   xcb_window_t FRoot = 0;
 };
@@ -343,34 +321,6 @@ void DriveRepaintWhileWaiting() {
 
 TEST(RealServer, TheWindowRepaintsButTakesNoInputWhileAProgramIsSlowToAnswer) {
   OnRealServer(DriveRepaintWhileWaiting);
-}
-
-void DriveCloseWhileWaiting() {
-  RunProgram([] {
-    XClipboardOwner silent({{"UTF8_STRING", "xyz"}}, false);
-    ASSERT_TRUE(silent.Owns());
-    std::vector<std::string> boxes;
-    MessageBoxHook = [&](const TMessageBoxRequest& r) {
-      boxes.push_back(r.Text.toStdString());
-      return mrCancel;  // the close question: stay
-    };
-    const xcb_window_t window = static_cast<xcb_window_t>(Form1->winId());
-    std::thread closer([&] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(500));
-      XScreen().SendClose(window);
-    });
-    Form1->EditPaste1->trigger();
-    closer.join();
-    // The close question comes once the paste is over, not inside it.
-    EXPECT_TRUE(PumpUntil([&] { return boxes.size() >= 2; }));
-    EXPECT_EQ(boxes, (std::vector<std::string>{"クリップボードを開けません", "保存して終了しますか?"}));
-    EXPECT_TRUE(Form1->isVisible());
-    MessageBoxHook = nullptr;
-  });
-}
-
-TEST(RealServer, AWindowClosedWhileAProgramIsSlowToAnswerIsAskedAboutAfterTheRead) {
-  OnRealServer(DriveCloseWhileWaiting);
 }
 
 // --- new from the clipboard reads it once -----------------------------------
