@@ -24,14 +24,15 @@ void TForm1::ClipboardOpen1Execute(QObject*) {
   Clipboard()->ForgetLastReadLoss();
   {
     THourGlass hourglass;
-    // A clipboard that cannot be read ends the command here, before either
-    // pane is emptied.
-    Clipboard()->GetAsText();
+    // One read for both panes: a clipboard that cannot be read ends the
+    // command here, before either pane is emptied, and one that changes
+    // meanwhile cannot give the panes different texts.
+    const AnsiString text = Clipboard()->GetAsText();
     // Both panes were just emptied, so the text goes in at their top.
     AFEdit1->Clear();
     AFEdit2->Clear();
-    AFEdit1->ClipInsert();
-    AFEdit2->ClipInsert();
+    AFEdit1->ClipInsert(text);
+    AFEdit2->ClipInsert(text);
   }
   SetCaption(QStringLiteral("Sorvelan - (Clipboard) ->") + FileNameToQt(OutputFileName));
   ProgressBar1->SetPosition(0);

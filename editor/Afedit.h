@@ -290,6 +290,9 @@ class TCustomAFEdit : public TCustomControl {
 
   // --- Paste (AfeditPaste.cpp) --------------------------------------------
   void ClipInsert();
+  // ClipInsert with a text the caller has read from the clipboard already,
+  // so that one read can fill more than one control.
+  void ClipInsert(const AnsiString& text);
   void QuoteInsert(AnsiString text, AnsiString prefix);
 
   // --- Events -------------------------------------------------------------

@@ -65,7 +65,10 @@ AnsiString WithoutControlBytes(const AnsiString& line) {
 
 void TCustomAFEdit::ClipInsert() {
   // The clipboard is read once; this text is used throughout.
-  const AnsiString text = Clipboard()->GetAsText();
+  ClipInsert(Clipboard()->GetAsText());
+}
+
+void TCustomAFEdit::ClipInsert(const AnsiString& text) {
   if (text.empty()) return;
   CaretHidden caret(this);
 

@@ -66,7 +66,8 @@ inline constexpr unsigned CM_VISIBLECHANGED = CM_BASE + 22;
 inline constexpr unsigned CM_WANTSPECIALKEY = CM_BASE + 30;
 // This layer's own: a key or the input method typed characters that code
 // page 932 lacks, and they were left out of what was typed. WParam: how many; LParam: a
-// const char* to their UTF-8, zero-terminated, valid for the message.
+// const char* to their UTF-8 (a lone surrogate, which has none, as its code
+// "U+D800"), zero-terminated, valid for the message.
 inline constexpr unsigned CM_CHARSLEFTOUT = CM_BASE + 0x100;
 
 // WM_SIZE size types (wParam).

@@ -1,13 +1,18 @@
 #include "platform/qt/Clipboard.h"
 
+#include <QApplication>
 #include <QByteArray>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QString>
+#include <QWidget>
 
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <string_view>
 
 #include "platform/qt/internal/X11Selection.h"
 #include "platform/text/Cp932.h"
@@ -24,11 +29,38 @@ QClipboard* SystemClipboard() {
   return cb;
 }
 
-// How long another program's clipboard may take to start answering.
+// How long another program's clipboard may take to start answering, and
+// to send each further piece of a text it sends in pieces.
 constexpr int kClipboardWaitMs = 5000;
 
+// While another program takes its time to answer, the windows are drawn
+// again now and then (a menu just closed over them, say), straight from
+// here: no event is handled meanwhile, so input waits in its queue and the
+// command that reads remains the only one running.
+class RepaintWhileWaiting {
+ public:
+  std::function<void()> Step() {
+    return [this] {
+      if (FLast.isValid() && FLast.elapsed() < kRepaintEveryMs) return;
+      FLast.start();
+      for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible() || window->isMinimized()) continue;
+        window->repaint();
+        // A window's repaint leaves out the children that paint all of
+        // themselves (the panes): they are drawn on their own.
+        for (QWidget* child : window->findChildren<QWidget*>())
+          if (child->isVisible() && child->testAttribute(Qt::WA_OpaquePaintEvent)) child->repaint();
+      }
+    };
+  }
+
+ private:
+  static constexpr qint64 kRepaintEveryMs = 200;
+  QElapsedTimer FLast;
+};
+
 // What the clipboard holds, fetched once for one read. Another X client's
-// data is fetched here with one bounded wait; the toolkit's own fetch waits
+// data is fetched here with bounded waits; the toolkit's own fetch waits
 // five seconds for every format it is asked about, so an owner that has
 // stopped answering would freeze the window several times over. What this
 // program put there itself, or any clipboard off X, comes from the toolkit.
@@ -36,7 +68,8 @@ const QMimeData* ClipboardContents(std::unique_ptr<QMimeData>& fetched) {
   QClipboard* cb = SystemClipboard();
   if (cb->ownsClipboard() || QGuiApplication::platformName() != QLatin1String("xcb")) return cb->mimeData();
   fetched = std::make_unique<QMimeData>();
-  switch (ReadX11Clipboard(TClipboard::PrivateMimeType, kClipboardWaitMs, *fetched)) {
+  RepaintWhileWaiting repaint;
+  switch (ReadX11Clipboard(TClipboard::PrivateMimeType, kClipboardWaitMs, *fetched, repaint.Step())) {
     case TX11ClipboardRead::Read: return fetched.get();
     case TX11ClipboardRead::NoDisplay: return cb->mimeData();
     case TX11ClipboardRead::NoAnswer: break;
@@ -85,23 +118,21 @@ AnsiString TClipboard::GetAsText() const {
     return text;
   }
   if (!mime->hasText()) return AnsiString();
-  const QByteArray utf8 = mime->text().toUtf8();
-  const AnsiString plain = CutAtNul(utf8.constData(), static_cast<size_t>(utf8.size()), &cut);
+  // Converted from the toolkit's UTF-16 as it stands: its own conversion to
+  // UTF-8 would make a lone surrogate a "?" that no count sees.
+  QString plain = mime->text();
+  const qsizetype nul = plain.indexOf(QChar(u'\0'));
+  if (nul >= 0) plain.truncate(nul);
   std::string text;
-  FLastReadLoss.Replaced = cp932::FromUtf8Counting(plain, text);
-  if (cut) FLastReadLoss.KeptBeforeNul = static_cast<int64_t>(text.size());
+  FLastReadLoss.Replaced = cp932::FromUtf16Counting(
+      std::u16string_view(reinterpret_cast<const char16_t*>(plain.utf16()), static_cast<size_t>(plain.size())), text);
+  if (nul >= 0) FLastReadLoss.KeptBeforeNul = static_cast<int64_t>(text.size());
   return AnsiString(text);
 }
 
 TClipboardTextLoss TClipboard::LastReadLoss() const { return FLastReadLoss; }
 
 void TClipboard::ForgetLastReadLoss() { FLastReadLoss = TClipboardTextLoss(); }
-
-bool TClipboard::HasText() const {
-  std::unique_ptr<QMimeData> fetched;
-  const QMimeData* mime = ClipboardContents(fetched);
-  return mime && (mime->hasFormat(PrivateMimeType) || mime->hasText());
-}
 
 void TClipboard::Clear() { SystemClipboard()->clear(); }
 

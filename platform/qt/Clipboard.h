@@ -15,7 +15,8 @@ class EClipboardException : public Exception {
 
 // What a read of the clipboard's text could not keep.
 struct TClipboardTextLoss {
-  // Characters code page 932 lacks; each became "?".
+  // Characters code page 932 lacks, and lone UTF-16 surrogates; each
+  // became "?".
   size_t Replaced = 0;
   // When a NUL ended the text: how many bytes stood before it; else -1.
   int64_t KeptBeforeNul = -1;
@@ -29,8 +30,10 @@ struct TClipboardTextLoss {
 // code page 932, characters it cannot hold becoming "?", and cut at the first
 // NUL. Needs a running QGuiApplication; without one, and when the system
 // clipboard cannot be reached, the operations raise EClipboardException.
-// Reading waits at most five seconds for another program that holds the
-// clipboard, and raises it too when no answer came.
+// Reading gives another program that holds the clipboard five seconds to
+// start answering, and as long again for each piece of a text it sends in
+// pieces; it raises the exception too when an answer did not come. The
+// windows repaint meanwhile, and take no input.
 class TClipboard {
  public:
   // MIME type of the exact code page 932 bytes.
@@ -42,8 +45,6 @@ class TClipboard {
   void SetAsText(const AnsiString& text);
   // The clipboard's text as code page 932, or empty when it holds no text.
   AnsiString GetAsText() const;
-  // True when the clipboard holds text in either format.
-  bool HasText() const;
   // Empties the clipboard.
   void Clear();
 

@@ -16,6 +16,7 @@
 #include <QTextCharFormat>
 #include <QWidget>
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -72,18 +73,24 @@ class EventModifiersScope {
   EventModifiersScope& operator=(const EventModifiersScope&) = delete;
 };
 
-AnsiString ToCp932(const QString& s) {
-  const QByteArray utf8 = s.toUtf8();
-  return cp932::FromUtf8(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+std::u16string_view Utf16(const QString& s) {
+  return std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<size_t>(s.size()));
 }
 
-// Committed text in code page 932. A character code page 932 lacks is left
-// out rather than typed as "?": its UTF-8 goes to `refused`, and the count
-// is returned.
+// The text in code page 932, a character it lacks as "?". Converted from
+// UTF-16 as it stands: the toolkit's own conversion to UTF-8 would turn a
+// lone surrogate into a "?" of its own.
+AnsiString ToCp932(const QString& s) {
+  std::string out;
+  cp932::FromUtf16Counting(Utf16(s), out);
+  return AnsiString(out);
+}
+
+// Committed text in code page 932. A character code page 932 lacks, or a
+// lone surrogate, is left out rather than typed as "?": its name goes to
+// `refused`, and the count is returned.
 size_t CommitToCp932(const QString& s, std::string& out, std::string& refused) {
-  const QByteArray utf8 = s.toUtf8();
-  return cp932::FromUtf8Counting(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), out, "",
-                                 &refused);
+  return cp932::FromUtf16Counting(Utf16(s), out, "", &refused);
 }
 
 // The control whose input method is being reset. An input method may
@@ -156,9 +163,11 @@ PreeditLayout LayoutPreedit(TWinControl* control, const QString& text) {
   int x = 0;
   for (qsizetype i = 0; i < text.size();) {
     qsizetype units = (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
-    const QByteArray utf8 = text.mid(i, units).toUtf8();
+    // A lone surrogate is no character: code page 932 lacks it too.
     std::string bytes;
-    bool exact = cp932::FromUtf8(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), bytes);
+    const QByteArray utf8 = text.mid(i, units).toUtf8();
+    const bool exact = !(units == 1 && text[i].isSurrogate()) &&
+                       cp932::FromUtf8(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), bytes);
     int cells = exact ? static_cast<int>(bytes.size()) : 2;
     for (qsizetype k = 0; k < units; ++k) l.Edge[static_cast<size_t>(i + k)] = x;
     x += cells * cell;
@@ -248,16 +257,12 @@ bool KeyPress(TWinControl* control, QKeyEvent* e) {
   }
   if (sys) return false;  // menus and their mnemonics stay with the toolkit
   std::string refused;
-  for (unsigned char b : CharBytesFromQt(*e, vk, &refused)) {
+  size_t left = 0;
+  for (unsigned char b : CharBytesFromQt(*e, vk, &refused, &left)) {
     if (!Alive(widget)) break;
     InputOf(control).Send(WM_CHAR, b, data);
   }
-  if (!refused.empty() && Alive(widget)) {
-    // One character for every byte that starts a UTF-8 sequence.
-    const auto left = static_cast<size_t>(
-        std::count_if(refused.begin(), refused.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-    InputOf(control).Send(CM_CHARSLEFTOUT, left, reinterpret_cast<intptr_t>(refused.c_str()));
-  }
+  if (left > 0 && Alive(widget)) InputOf(control).Send(CM_CHARSLEFTOUT, left, reinterpret_cast<intptr_t>(refused.c_str()));
   e->accept();
   return true;
 }
@@ -535,7 +540,7 @@ intptr_t KeyDataFromQt(const QKeyEvent& e, int vk, bool release) {
   return static_cast<intptr_t>(data);
 }
 
-AnsiString CharBytesFromQt(const QKeyEvent& e, int vk, std::string* refused) {
+AnsiString CharBytesFromQt(const QKeyEvent& e, int vk, std::string* refused, size_t* leftOut) {
   const Qt::KeyboardModifiers m = e.modifiers();
   const bool ctrl = m & Qt::ControlModifier;
   if (AltHeld(m)) return AnsiString();  // a system character, for the menus
@@ -559,8 +564,9 @@ AnsiString CharBytesFromQt(const QKeyEvent& e, int vk, std::string* refused) {
     kept += ch;
   }
   std::string bytes, lacked;
-  CommitToCp932(kept, bytes, lacked);
+  const size_t left = CommitToCp932(kept, bytes, lacked);
   if (refused) *refused += lacked;
+  if (leftOut) *leftOut += left;
   return AnsiString(bytes);
 }
 

@@ -9,9 +9,11 @@
 #include <QMimeData>
 #include <QString>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -28,7 +30,8 @@ using XcbPtr = std::unique_ptr<T, FreeDeleter>;
 // One connection with an unmapped window to receive the selection on.
 class Requestor {
  public:
-  Requestor() : FConn(xcb_connect(nullptr, &FScreen)) {}
+  explicit Requestor(const std::function<void()>& whileWaiting)
+      : FConn(xcb_connect(nullptr, &FScreen)), FWhileWaiting(whileWaiting) {}
   ~Requestor() {
     if (FWindow) xcb_destroy_window(FConn, FWindow);
     xcb_disconnect(FConn);
@@ -122,21 +125,29 @@ class Requestor {
       if (xcb_connection_has_error(FConn)) return nullptr;
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
       if (left <= 0) return nullptr;
+      // In short slices when there is something to do meanwhile.
+      const auto slice = FWhileWaiting ? std::min<long long>(left, kSliceMs) : left;
       pollfd p{xcb_get_file_descriptor(FConn), POLLIN, 0};
-      if (poll(&p, 1, static_cast<int>(left) + 1) < 0 && errno != EINTR) return nullptr;
+      const int ready = poll(&p, 1, static_cast<int>(slice) + 1);
+      if (ready < 0 && errno != EINTR) return nullptr;
+      if (ready == 0 && FWhileWaiting) FWhileWaiting();
     }
   }
 
+  static constexpr long long kSliceMs = 20;
+
   int FScreen = 0;
   xcb_connection_t* FConn;
+  std::function<void()> FWhileWaiting;
   xcb_window_t FWindow = 0;
   bool FTimedOut = false;
 };
 
 }  // namespace
 
-TX11ClipboardRead ReadX11Clipboard(const QByteArray& exactType, int waitMs, QMimeData& out) {
-  Requestor x;
+TX11ClipboardRead ReadX11Clipboard(const QByteArray& exactType, int waitMs, QMimeData& out,
+                                   const std::function<void()>& whileWaiting) {
+  Requestor x(whileWaiting);
   if (!x.Open()) return TX11ClipboardRead::NoDisplay;
   enum { Clipboard, Targets, Incr, Property, Exact, Utf8String, Utf8Plain, Plain, Latin1String };
   const std::vector<xcb_atom_t> atom =

@@ -38,16 +38,19 @@ size_t Utf8SequenceLength(const char* s, size_t left) {
   return n;
 }
 
-// Returns how many characters were replaced (a copy of the input that could
-// not be converted at all counts as one); with `refused`, the input bytes of
-// each replaced character are appended to it.
+// What a conversion that could not be opened returns.
+constexpr size_t kUnavailable = static_cast<size_t>(-1);
+
+// Returns how many characters were replaced, or kUnavailable when iconv
+// could not open the conversion (`out` is then a copy of the input); with
+// `refused`, the input bytes of each replaced character are appended to it.
 size_t Convert(const char* to, const char* from, std::string_view in, std::string& out,
                std::string_view replacement, bool inputIsUtf8, std::string* refused = nullptr) {
   out.clear();
   IconvHandle cd(to, from);
   if (!cd.ok()) {
     out.assign(in);
-    return 1;
+    return kUnavailable;
   }
   size_t replaced = 0;
   out.reserve(in.size() * 3 / 2 + 4);
@@ -80,7 +83,34 @@ size_t Convert(const char* to, const char* from, std::string_view in, std::strin
   return replaced;
 }
 
+// A count that is true, or the failure raised.
+size_t Counted(size_t replaced) {
+  if (replaced == kUnavailable) throw EConversionUnavailable();
+  return replaced;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
 }  // namespace
+
+EConversionUnavailable::EConversionUnavailable()
+    : std::runtime_error("コードページ 932 (Shift-JIS) の変換を開けません") {}
 
 bool ToUtf8(std::string_view cp, std::string& out, std::string_view replacement) {
   return Convert("UTF-8", "CP932", cp, out, replacement, false) == 0;
@@ -91,12 +121,48 @@ bool FromUtf8(std::string_view utf8, std::string& out, std::string_view replacem
 }
 
 size_t ToUtf8Counting(std::string_view cp, std::string& out, std::string_view replacement) {
-  return Convert("UTF-8", "CP932", cp, out, replacement, false);
+  return Counted(Convert("UTF-8", "CP932", cp, out, replacement, false));
 }
 
 size_t FromUtf8Counting(std::string_view utf8, std::string& out, std::string_view replacement,
                         std::string* refused) {
-  return Convert("CP932", "UTF-8", utf8, out, replacement, true, refused);
+  return Counted(Convert("CP932", "UTF-8", utf8, out, replacement, true, refused));
+}
+
+size_t FromUtf16Counting(std::u16string_view utf16, std::string& out, std::string_view replacement,
+                         std::string* refused) {
+  // Runs of whole characters go through iconv as UTF-8; a lone surrogate
+  // between them is replaced here, since UTF-8 has no form for it.
+  out.clear();
+  size_t replaced = 0;
+  std::string run, converted;
+  auto flushRun = [&] {
+    if (run.empty()) return;
+    replaced += FromUtf8Counting(run, converted, replacement, refused);
+    out += converted;
+    run.clear();
+  };
+  for (size_t i = 0; i < utf16.size(); ++i) {
+    const char16_t u = utf16[i];
+    const bool high = u >= 0xD800 && u <= 0xDBFF, low = u >= 0xDC00 && u <= 0xDFFF;
+    if (high && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
+      AppendUtf8(run, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (utf16[i + 1] - 0xDC00));
+      ++i;
+    } else if (high || low) {
+      flushRun();
+      out.append(replacement);
+      ++replaced;
+      if (refused) {
+        static const char kHex[] = "0123456789ABCDEF";
+        *refused += "U+";
+        for (int shift = 12; shift >= 0; shift -= 4) refused->push_back(kHex[(u >> shift) & 0xF]);
+      }
+    } else {
+      AppendUtf8(run, u);
+    }
+  }
+  flushRun();
+  return replaced;
 }
 
 std::string ToUtf8(std::string_view cp) {

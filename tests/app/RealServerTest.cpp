@@ -1,7 +1,9 @@
 // The program on a real X server (Xvfb, xcb platform), driven through the
 // window system's own key path: the file dialog and what it leaves behind,
 // Qt's standard texts in Japanese, the hint of a menu opened from the
-// keyboard, and a paste from a program that has stopped answering.
+// keyboard, a paste from a program that has stopped answering (the window
+// repaints meanwhile and takes no input) or that changes its text between
+// reads.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -12,12 +14,18 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <cstring>
 #include <functional>
+#include <memory>
+#include <thread>
 
 #include "app/Program.h"
 #include "app/Unit1.h"
@@ -188,6 +196,161 @@ void DrivePasteFromSilentOwner() {
 
 TEST(RealServer, ClipboardCommandsOnAProgramThatDoesNotAnswerEndInAnErrorAndChangeNothing) {
   OnRealServer(DrivePasteFromSilentOwner);
+}
+
+// --- repainting while a program is slow to answer ------------------------------
+
+// The screen as another client sees it, over a connection of its own, so a
+// thread may look while the program's own thread is busy; and a key sent to
+// a window as the server would send it.
+class XScreen {
+ public:
+  XScreen() : FConn(xcb_connect(nullptr, nullptr)) {
+    if (!xcb_connection_has_error(FConn)) FRoot = xcb_setup_roots_iterator(xcb_get_setup(FConn)).data->root;
+  }
+  ~XScreen() { xcb_disconnect(FConn); }
+  XScreen(const XScreen&) = delete;
+  XScreen& operator=(const XScreen&) = delete;
+
+  // 0xRRGGBB of the pixel at 'p' (screen coordinates), or -1.
+  long Pixel(QPoint p) {
+    std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)> r(
+        xcb_get_image_reply(FConn,
+                            xcb_get_image(FConn, XCB_IMAGE_FORMAT_Z_PIXMAP, FRoot, static_cast<int16_t>(p.x()),
+                                          static_cast<int16_t>(p.y()), 1, 1, ~0u),
+                            nullptr),
+        &std::free);
+    if (!r || xcb_get_image_data_length(r.get()) < 4) return -1;
+    uint32_t v;
+    std::memcpy(&v, xcb_get_image_data(r.get()), 4);
+    return static_cast<long>(v & 0xFFFFFF);
+  }
+
+  // Presses and releases the key that types 'keysym' in 'window'.
+  bool SendKey(xcb_window_t window, uint32_t keysym) {
+    const xcb_setup_t* setup = xcb_get_setup(FConn);
+    const int count = setup->max_keycode - setup->min_keycode + 1;
+    std::unique_ptr<xcb_get_keyboard_mapping_reply_t, decltype(&std::free)> map(
+        xcb_get_keyboard_mapping_reply(
+            FConn, xcb_get_keyboard_mapping(FConn, setup->min_keycode, static_cast<uint8_t>(count)), nullptr),
+        &std::free);
+    if (!map) return false;
+    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map.get());
+    for (int k = 0; k < count; ++k) {
+      if (syms[k * map->keysyms_per_keycode] != keysym) continue;
+      for (uint8_t type : {XCB_KEY_PRESS, XCB_KEY_RELEASE}) {
+        xcb_key_press_event_t e{};
+        e.response_type = type;
+        e.detail = static_cast<xcb_keycode_t>(setup->min_keycode + k);
+        e.root = FRoot;
+        e.event = window;
+        e.same_screen = 1;
+        xcb_send_event(FConn, 1, window, type == XCB_KEY_PRESS ? XCB_EVENT_MASK_KEY_PRESS : XCB_EVENT_MASK_KEY_RELEASE,
+                       reinterpret_cast<const char*>(&e));
+      }
+      xcb_flush(FConn);
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  xcb_connection_t* FConn;
+  xcb_window_t FRoot = 0;
+};
+
+void DriveRepaintWhileWaiting() {
+  RunProgram([] {
+    TAFEdit* pane = Form1->AFEdit2;
+    pane->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return QApplication::focusWidget() == pane->GetWidget(); }));
+    QWidget* view = pane->GetWidget();
+    const QPoint at = view->mapToGlobal(QPoint(view->width() / 2, view->height() / 2));
+    XScreen screen;
+    PumpFor(200);
+    const long paneColour = screen.Pixel(at);
+    ASSERT_GE(paneColour, 0);
+
+    // A window over the pane, in a colour of its own, as the File menu is
+    // before the command it runs.
+    constexpr long kCover = 0xFF00FF;
+    QWidget cover(nullptr, Qt::ToolTip | Qt::FramelessWindowHint);
+    cover.setAutoFillBackground(true);
+    QPalette palette = cover.palette();
+    palette.setColor(QPalette::Window, QColor(QRgb(kCover)));
+    cover.setPalette(palette);
+    cover.setGeometry(at.x() - 40, at.y() - 40, 80, 80);
+    cover.show();
+    ASSERT_TRUE(PumpUntil([&] { return screen.Pixel(at) == kCover; }));
+    ASSERT_NE(paneColour, kCover);
+
+    // The cover goes and the paste waits for an owner that never answers;
+    // meanwhile a key comes. The pane is drawn again while the paste waits,
+    // and the key is typed only after it.
+    XClipboardOwner silent({{"UTF8_STRING", "xyz"}}, false);
+    ASSERT_TRUE(silent.Owns());
+    std::atomic<bool> over{false}, repainted{false};
+    std::string rowAtBox;
+    MessageBoxHook = [&](const TMessageBoxRequest&) {
+      over = true;
+      rowAtBox = pane->GetLine(0);
+      return mrOk;
+    };
+    const xcb_window_t window = static_cast<xcb_window_t>(Form1->winId());
+    bool keySent = false;
+    std::thread watcher([&] {
+      XScreen look;
+      for (int i = 0; i < 200 && !over; ++i) {
+        if (i == 10) keySent = look.SendKey(window, 'q');
+        const long pixel = look.Pixel(at);
+        if (pixel == paneColour && !over) repainted = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+    });
+    cover.hide();
+    Form1->EditPaste1->trigger();
+    watcher.join();
+    MessageBoxHook = nullptr;
+    EXPECT_TRUE(over);
+    EXPECT_TRUE(repainted);
+    EXPECT_EQ(rowAtBox, "");
+    if (!keySent) return;
+    EXPECT_TRUE(PumpUntil([&] { return pane->GetLine(0) == "q"; })) << pane->GetLine(0);
+  });
+}
+
+TEST(RealServer, TheWindowRepaintsButTakesNoInputWhileAProgramIsSlowToAnswer) {
+  OnRealServer(DriveRepaintWhileWaiting);
+}
+
+// --- new from the clipboard reads it once -----------------------------------
+
+void DriveNewFromAChangingClipboard() {
+  RunProgram([] {
+    struct Case {
+      const char* name;
+      XClipboardOwner::Changes changes;
+      std::string row;  // both panes'
+    };
+    const std::vector<Case> cases = {
+        {"a text that changes with every read", {.Numbered = true}, "text1"},
+        {"an owner that stops answering after one read", {.AnswersBeforeSilence = 1}, "text"},
+    };
+    for (const Case& c : cases) {
+      XClipboardOwner owner({{"UTF8_STRING", "text"}}, true, 0, c.changes);
+      ASSERT_TRUE(owner.Owns()) << c.name;
+      Form1->AFEdit2->SetEdited(false);
+      BoxRecorder boxes;
+      Form1->ClipboardOpen1->trigger();
+      EXPECT_TRUE(boxes.Boxes.empty()) << c.name << ": " << (boxes.Boxes.empty() ? "" : boxes.Boxes[0].Text);
+      EXPECT_EQ(Form1->AFEdit1->GetLine(0), c.row) << c.name;
+      EXPECT_EQ(Form1->AFEdit2->GetLine(0), c.row) << c.name;
+    }
+  });
+}
+
+TEST(RealServer, NewFromTheClipboardGivesBothPanesTheTextOfOneRead) {
+  OnRealServer(DriveNewFromAChangingClipboard);
 }
 
 // --- Qt's translation ----------------------------------------------------------

@@ -2,7 +2,8 @@
 // tests on a real X server: a client of its own that offers bytes under the
 // targets it is given and answers requests from a thread, sending texts
 // above a piece size in pieces (INCR); or, made silent, one that never
-// answers, like a program halted by a signal.
+// answers, like a program halted by a signal. It may also change between
+// reads: stop answering after some, or send different bytes each time.
 #pragma once
 
 #include <xcb/xcb.h>
@@ -16,6 +17,13 @@
 #include <thread>
 #include <vector>
 
+// How an answering owner changes from one request for bytes to the next
+// (requests for the list of formats do not count).
+struct XClipboardChanges {
+  int AnswersBeforeSilence = -1;  // after so many, it answers no more; -1: never
+  bool Numbered = false;          // the bytes of the n-th answer end in n
+};
+
 class XClipboardOwner {
  public:
   struct Offer {
@@ -23,9 +31,11 @@ class XClipboardOwner {
     std::string Bytes;
   };
 
+  using Changes = XClipboardChanges;
+
   // pieceSize 0 sends every text whole.
-  XClipboardOwner(std::vector<Offer> offers, bool answers, size_t pieceSize = 0)
-      : FConn(xcb_connect(nullptr, nullptr)), FOffers(std::move(offers)), FPieceSize(pieceSize) {
+  XClipboardOwner(std::vector<Offer> offers, bool answers, size_t pieceSize = 0, Changes changes = {})
+      : FConn(xcb_connect(nullptr, nullptr)), FOffers(std::move(offers)), FPieceSize(pieceSize), FChanges(changes) {
     if (xcb_connection_has_error(FConn)) return;
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(FConn)).data;
     FWindow = xcb_generate_id(FConn);
@@ -101,17 +111,24 @@ class XClipboardOwner {
       const Offer* offer = nullptr;
       for (size_t i = 0; i < FOffers.size(); ++i)
         if (FOfferAtoms[i] == req.target) offer = &FOffers[i];
+      if (offer && FChanges.AnswersBeforeSilence >= 0 && FDataAnswers >= FChanges.AnswersBeforeSilence) return;
+      std::string bytes;
+      if (offer) {
+        ++FDataAnswers;
+        bytes = offer->Bytes;
+        if (FChanges.Numbered) bytes += std::to_string(FDataAnswers);
+      }
       if (!offer) {
         property = XCB_ATOM_NONE;
-      } else if (FPieceSize > 0 && offer->Bytes.size() > FPieceSize) {
+      } else if (FPieceSize > 0 && bytes.size() > FPieceSize) {
         const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(FConn, req.requestor, XCB_CW_EVENT_MASK, &events);
-        const uint32_t size = static_cast<uint32_t>(offer->Bytes.size());
+        const uint32_t size = static_cast<uint32_t>(bytes.size());
         xcb_change_property(FConn, XCB_PROP_MODE_REPLACE, req.requestor, property, FIncr, 32, 1, &size);
-        FTransfers.push_back({req.requestor, property, req.target, offer->Bytes});
+        FTransfers.push_back({req.requestor, property, req.target, bytes});
       } else {
         xcb_change_property(FConn, XCB_PROP_MODE_REPLACE, req.requestor, property, req.target, 8,
-                            static_cast<uint32_t>(offer->Bytes.size()), offer->Bytes.data());
+                            static_cast<uint32_t>(bytes.size()), bytes.data());
       }
     }
     xcb_selection_notify_event_t note{};
@@ -146,6 +163,8 @@ class XClipboardOwner {
   std::vector<Offer> FOffers;
   std::vector<xcb_atom_t> FOfferAtoms;
   size_t FPieceSize;
+  Changes FChanges;
+  int FDataAnswers = 0;
   xcb_window_t FWindow = 0;
   xcb_atom_t FClipboard = 0, FTargets = 0, FIncr = 0;
   std::vector<Transfer> FTransfers;

@@ -26,6 +26,11 @@ class ClipboardTest : public ::testing::Test {
   }
 };
 
+// A text of UTF-16 code units as they stand, lone surrogates included.
+QString Units(std::initializer_list<char16_t> units) {
+  return QString(reinterpret_cast<const QChar*>(units.begin()), static_cast<qsizetype>(units.size()));
+}
+
 std::string Bytes(std::initializer_list<int> values) {
   std::string s;
   for (int v : values) s.push_back(static_cast<char>(v));
@@ -48,7 +53,6 @@ TEST_F(ClipboardTest, CopiedBytesReadBackExactly) {
   for (const Case& c : cases) {
     Clipboard()->SetTextBuf(c.bytes.c_str());
     EXPECT_EQ(Clipboard()->GetAsText(), c.bytes) << c.name;
-    EXPECT_TRUE(Clipboard()->HasText()) << c.name;
   }
 }
 
@@ -80,6 +84,7 @@ TEST_F(ClipboardTest, ForeignPlainTextIsConvertedToCodePage932) {
       {"unmappable characters", QString::fromUtf8("x\xE2\x82\xAC" "y\xF0\x9F\x98\x80"), "x?y?"},
       {"NUL inside", QString::fromUtf8("ab\0cd", 5), "ab"},
       {"NUL first", QString::fromUtf8("\0cd", 3), ""},
+      {"lone surrogate", Units({u'a', char16_t(0xD800), u'b'}), "a?b"},
   };
   for (const Case& c : cases) {
     PutForeignText(c.text);
@@ -99,6 +104,11 @@ TEST_F(ClipboardTest, AReadTellsWhatItCouldNotKeep) {
       {"NUL first", QString::fromUtf8("\0cd", 3), 0, 0},
       {"both", QString::fromUtf8("\xE3\x81\x82😀\0x", 9), 1, 3},
       {"nothing lost", QString::fromUtf8("あ〜"), 0, -1},
+      // Half of a pair, no character at all: the toolkit's own conversion
+      // would make it a "?" that counts as kept.
+      {"lone surrogates", Units({u'a', char16_t(0xD83D), u'b', char16_t(0xDE00)}), 2,
+       -1},
+      {"lone surrogate before a NUL", Units({char16_t(0xDC00), u'\0', u'x'}), 1, 1},
   };
   for (const Case& c : cases) {
     PutForeignText(c.text);
@@ -126,7 +136,6 @@ TEST_F(ClipboardTest, ForeignTextReplacesPrivateCopy) {
 }
 
 TEST_F(ClipboardTest, EmptyClipboardReadsEmpty) {
-  EXPECT_FALSE(Clipboard()->HasText());
   EXPECT_EQ(Clipboard()->GetAsText(), "");
 
   Clipboard()->SetTextBuf("x");
@@ -137,7 +146,6 @@ TEST_F(ClipboardTest, EmptyClipboardReadsEmpty) {
   auto* mime = new QMimeData;
   mime->setData("application/octet-stream", QByteArray("\x01\x02", 2));
   QGuiApplication::clipboard()->setMimeData(mime);
-  EXPECT_FALSE(Clipboard()->HasText());
   EXPECT_EQ(Clipboard()->GetAsText(), "");
 }
 

@@ -20,6 +20,11 @@
 
 namespace {
 
+// A text of UTF-16 code units as they stand, lone surrogates included.
+QString Units(std::initializer_list<char16_t> units) {
+  return QString(reinterpret_cast<const QChar*>(units.begin()), static_cast<qsizetype>(units.size()));
+}
+
 struct Msg {
   unsigned msg;
   uintptr_t w;
@@ -438,7 +443,7 @@ TEST_F(KeyInputTest, AClickLeavesTheCompositionToTheControl) {
 TEST_F(KeyInputTest, CharactersCodePage932LacksAreLeftOutOfACommit) {
   struct Case {
     const char* name;
-    const char* commit;
+    QString commit;
     std::vector<unsigned> messages;
     std::string result;
     uintptr_t leftOutCount;
@@ -447,16 +452,21 @@ TEST_F(KeyInputTest, CharactersCodePage932LacksAreLeftOutOfACommit) {
   const unsigned start = WM_IME_STARTCOMPOSITION, comp = WM_IME_COMPOSITION, end = WM_IME_ENDCOMPOSITION,
                  left = CM_CHARSLEFTOUT;
   const std::vector<Case> cases = {
-      {"emoji inside", "a😀b", {start, comp, left, end}, "ab", 1, "😀"},
-      {"nothing else", "😀𠮷", {start, left, end}, "", 2, "😀𠮷"},
-      {"all held", "漢字", {start, comp, end}, Sjis("漢字"), 0, ""},
-      {"best-fit forms stay", "〜−¥", {start, comp, end}, "\x81\x60\x81\x7C\x5C", 0, ""},
+      {"emoji inside", QString::fromUtf8("a😀b"), {start, comp, left, end}, "ab", 1, "😀"},
+      {"nothing else", QString::fromUtf8("😀𠮷"), {start, left, end}, "", 2, "😀𠮷"},
+      {"all held", QString::fromUtf8("漢字"), {start, comp, end}, Sjis("漢字"), 0, ""},
+      {"best-fit forms stay", QString::fromUtf8("〜−¥"), {start, comp, end}, "\x81\x60\x81\x7C\x5C", 0, ""},
+      // Half of a pair, no character: named by its code.
+      {"lone surrogate", Units({u'a', char16_t(0xD83D), u'b'}), {start, comp, left, end}, "ab",
+       1, "U+D83D"},
+      {"lone surrogates and an emoji", QString::fromUtf8("😀") + Units({char16_t(0xDE00), char16_t(0xD800)}),
+       {start, left, end}, "", 3, "😀U+DE00U+D800"},
   };
   for (const Case& c : cases) {
     probe->got.clear();
     probe->result.clear();
     probe->leftOut.clear();
-    Commit(QString::fromUtf8(c.commit));
+    Commit(c.commit);
     std::vector<unsigned> messages;
     for (const Msg& m : probe->got) messages.push_back(m.msg);
     EXPECT_EQ(messages, c.messages) << c.name;

@@ -70,4 +70,29 @@ TEST(Cp932Conversion, CharactersCodePage932LacksAreCountedOncePerCharacter) {
   }
 }
 
+TEST(Cp932Conversion, ALoneSurrogateInUtf16IsCountedAsACharacterCodePage932Lacks) {
+  struct Case {
+    const char* name;
+    std::u16string utf16;
+    const char* replacement;
+    std::string bytes;
+    size_t replaced;
+    std::string refused;
+  };
+  const std::vector<Case> cases = {
+      {"pair and kana", u"\U0001F600\u3042", "?", "?\x82\xA0", 1, "\U0001F600"},
+      {"lone high surrogate", {u'a', char16_t(0xD83D), u'b'}, "?", "a?b", 1, "U+D83D"},
+      {"lone low surrogate at the end", {u'a', char16_t(0xDE00)}, "?", "a?", 1, "U+DE00"},
+      {"low before high", {char16_t(0xDE00), char16_t(0xD83D)}, "?", "??", 2, "U+DE00U+D83D"},
+      {"left out between others", {u'\u20AC', char16_t(0xD800), u'\u6F22'}, "", "\x8A\xBF", 2,
+       "\u20AC" "U+D800"},
+  };
+  for (const Case& c : cases) {
+    std::string out, refused;
+    EXPECT_EQ(cp932::FromUtf16Counting(c.utf16, out, c.replacement, &refused), c.replaced) << c.name;
+    EXPECT_EQ(out, c.bytes) << c.name;
+    EXPECT_EQ(refused, c.refused) << c.name;
+  }
+}
+
 }  // namespace

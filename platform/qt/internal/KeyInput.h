@@ -34,9 +34,11 @@ int VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers, const QString& 
 intptr_t KeyDataFromQt(const QKeyEvent& e, int vk, bool release);
 
 // The WM_CHAR bytes (code page 932, lead byte first) a key press types;
-// empty for keys that type nothing. A character code page 932 lacks is left
-// out; with `refused`, its UTF-8 is appended there.
-AnsiString CharBytesFromQt(const QKeyEvent& e, int vk, std::string* refused = nullptr);
+// empty for keys that type nothing. A character code page 932 lacks, or a
+// lone surrogate, is left out; with `refused`, its UTF-8 (a lone surrogate's
+// code, "U+D800") is appended there, and with `leftOut`, their number is
+// added to it.
+AnsiString CharBytesFromQt(const QKeyEvent& e, int vk, std::string* refused = nullptr, size_t* leftOut = nullptr);
 
 // Called by TWinControl::TranslateEvent for every event of a control's
 // widget; true when the event was consumed.
