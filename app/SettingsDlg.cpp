@@ -194,10 +194,13 @@ void TOKBottomDlg::FormCreate(QObject*) { LoadSettings(); }
 void TOKBottomDlg::CancelBtnClick(QObject*) { LoadSettings(); }
 
 void TOKBottomDlg::OKBtnClick(QObject*) {
-  // Every key is written, changed or not; a failure ends the writes there.
+  // Every key is written, changed or not, in one save: the file gets all
+  // nineteen or none, and the error tells which.
   TIniFile ini(FIniFileName);
+  ini.BeginUpdate();
   for (int i = 0; i < kItemCount; ++i) ini.WriteBool(kSection, kItems[i].Key, Checked(i));
   for (int n = 0; n < 8; ++n) ini.WriteBool(kSection, kOptions[n].Key, OptionBox(n)->isChecked());
+  ini.EndUpdate();
 }
 
 void TOKBottomDlg::keyPressEvent(QKeyEvent* event) {

@@ -164,7 +164,8 @@ bool TIniFile::ReadBool(const std::string& Section, const std::string& Ident, bo
 
 void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
                            const std::string& Value) {
-  std::vector<Line> before = FLines;
+  std::vector<Line> before;
+  if (FUpdateCount == 0) before = FLines;
   std::string key = Trim(Ident);
   size_t begin, end;
   if (!FindSection(Section, begin, end)) {
@@ -183,8 +184,25 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
       FLines.insert(FLines.begin() + static_cast<std::ptrdiff_t>(at), ParseLine(key + "=" + Value));
     }
   }
+  if (FUpdateCount == 0) SaveOrRollBack(before);
+}
+
+void TIniFile::BeginUpdate() {
+  if (FUpdateCount++ == 0) FBeforeUpdate = FLines;
+}
+
+void TIniFile::EndUpdate() {
+  if (FUpdateCount == 0 || --FUpdateCount > 0) return;
+  std::vector<Line> before = std::move(FBeforeUpdate);
+  FBeforeUpdate.clear();
+  SaveOrRollBack(before);
+}
+
+void TIniFile::SaveOrRollBack(std::vector<Line>& before) {
   try {
     Save();
+  } catch (const EIniFileUnconfirmed&) {
+    throw;  // the file holds the new lines: so does the copy
   } catch (...) {
     FLines = std::move(before);
     throw;
@@ -205,7 +223,7 @@ void TIniFile::Save() const {
     out.WriteBuffer(content.data(), static_cast<int>(content.size()));
     out.Commit();
   } catch (const EWriteUnconfirmed&) {
-    throw EIniFileException(FFileName + " に書き込みましたが、ディスクへの書き込みを確認できません");
+    throw EIniFileUnconfirmed(FFileName + " に書き込みましたが、ディスクへの書き込みを確認できません");
   } catch (const ESafetyCopyKept& e) {
     throw EIniFileException(FFileName + " に書き込めません (元の内容は " + e.CopyPath() + " に残してあります)");
   } catch (const EStreamError&) {

@@ -7,10 +7,17 @@
 #include "platform/core/Classes.h"
 
 // Raised when the file cannot be written; the text is "<path> に書き込めません"
-// (or says the text is in the file but the disk did not confirm it).
+// and the file holds what it held before (or the text says the new text is
+// in the file but the disk did not confirm it).
 class EIniFileException : public Exception {
  public:
   using Exception::Exception;
+};
+
+// The new text is in the file, but its flush to the disk was not confirmed.
+class EIniFileUnconfirmed : public EIniFileException {
+ public:
+  using EIniFileException::EIniFileException;
 };
 
 // One profile file: "[Section]" lines and "Key=Value" lines below them.
@@ -18,7 +25,11 @@ class EIniFileException : public Exception {
 // ignored; the first matching section and the first matching key in it win.
 // The file is read once when the object is made; every write changes that
 // copy and at once saves the whole file again (TFileSaveStream: the file's
-// own permission decides, and a failed write leaves the old file intact).
+// own permission decides, and a failed write leaves the old file intact),
+// or, between BeginUpdate and EndUpdate, once for all of them. A failed
+// save puts the copy's old lines back, except when the new text is in the
+// file and only the disk's confirmation is missing: then the copy keeps it
+// too, so that the next save does not drop it.
 // Lines that are not the key being written (comments, other sections, other
 // keys, blank lines) are kept as they were.
 class TIniFile {
@@ -39,9 +50,18 @@ class TIniFile {
 
   // Each write stores the key (adding the section at the end and the key at
   // the end of its section when missing) and rewrites the file. On failure
-  // the file is untouched and EIniFileException is thrown.
+  // the file is untouched and EIniFileException is thrown; or, when the
+  // file holds the key but the disk did not confirm it, EIniFileUnconfirmed
+  // (the copy keeps the key).
   void WriteString(const std::string& Section, const std::string& Ident, const std::string& Value);
   void WriteBool(const std::string& Section, const std::string& Ident, bool Value);
+
+  // Writes between BeginUpdate and EndUpdate change only the copy; the
+  // outermost EndUpdate saves them in one write, so the file gets all of
+  // them or none, and throws as a single write does. An object released
+  // before EndUpdate leaves the file as it was.
+  void BeginUpdate();
+  void EndUpdate();
 
   // The value parser of ReadInteger, exposed for reuse: true and the number
   // when text is a whole integer in one of the accepted forms.
@@ -60,10 +80,15 @@ class TIniFile {
   bool FindSection(const std::string& Section, size_t& begin, size_t& end) const;
   // Index of the first matching key line in [begin, end), or npos.
   size_t FindKey(size_t begin, size_t end, const std::string& Ident) const;
+  // Saves the lines; on failure puts 'before' back unless the file holds
+  // the new text, then throws.
+  void SaveOrRollBack(std::vector<Line>& before);
   void Save() const;
 
   std::string FFileName;
   std::vector<Line> FLines;
   bool FReadWhole = true;  // false: the file is there but was not read to its end
   std::string FLineEnd = "\n";
+  int FUpdateCount = 0;
+  std::vector<Line> FBeforeUpdate;  // the lines at the outermost BeginUpdate
 };

@@ -183,4 +183,21 @@ TEST(IniFileWrite, AFailedWriteThatCannotBeUndoneNamesTheSafetyCopy) {
   EXPECT_FALSE(ini.ReadBool("Setting", "Furi1", true));  // the copy in memory was rolled back too
 }
 
+// A write whose text reached the file but whose flush was not confirmed
+// keeps the key in memory as well, so the next write does not drop it.
+TEST(IniFileWrite, AnUnconfirmedWriteKeepsTheKeyForTheNextWrite) {
+  TempDir dir;
+  const std::string path = dir.Path("unconfirmed.ini");
+  WriteAll(path, "[Setting]\nFuri1=0\n");
+  TIniFile ini(path);
+  {
+    iofaults::Scope faults;
+    iofaults::FailSyncs(dir.Root());
+    EXPECT_THROW(ini.WriteBool("Setting", "Furi1", true), EIniFileUnconfirmed);
+  }
+  EXPECT_TRUE(ini.ReadBool("Setting", "Furi1", false));
+  ini.WriteBool("Setting", "Hira", true);
+  EXPECT_EQ(ReadAll(path), "[Setting]\nFuri1=1\nHira=1\n");
+}
+
 }  // namespace
