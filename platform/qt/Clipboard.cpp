@@ -14,6 +14,7 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/qt/internal/X11HeldInput.h"
 #include "platform/qt/internal/X11Selection.h"
 #include "platform/text/Cp932.h"
 
@@ -41,6 +42,7 @@ class RepaintWhileWaiting {
  public:
   std::function<void()> Step() {
     return [this] {
+      FWaited = true;
       if (FLast.isValid() && FLast.elapsed() < kRepaintEveryMs) return;
       FLast.start();
       for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -54,9 +56,13 @@ class RepaintWhileWaiting {
     };
   }
 
+  // The read took long enough for input to come meanwhile.
+  bool Waited() const { return FWaited; }
+
  private:
   static constexpr qint64 kRepaintEveryMs = 200;
   QElapsedTimer FLast;
+  bool FWaited = false;
 };
 
 // What the clipboard holds, fetched once for one read. Another X client's
@@ -69,7 +75,11 @@ const QMimeData* ClipboardContents(std::unique_ptr<QMimeData>& fetched) {
   if (cb->ownsClipboard() || QGuiApplication::platformName() != QLatin1String("xcb")) return cb->mimeData();
   fetched = std::make_unique<QMimeData>();
   RepaintWhileWaiting repaint;
-  switch (ReadX11Clipboard(TClipboard::PrivateMimeType, kClipboardWaitMs, *fetched, repaint.Step())) {
+  const TX11ClipboardRead read = ReadX11Clipboard(TClipboard::PrivateMimeType, kClipboardWaitMs, *fetched, repaint.Step());
+  // What was typed meanwhile waits in the toolkit's queue: the box that may
+  // follow (the error, a text that lost characters) would see it dropped.
+  if (repaint.Waited() || read == TX11ClipboardRead::NoAnswer) KeepInputHeldBackByClipboardRead();
+  switch (read) {
     case TX11ClipboardRead::Read: return fetched.get();
     case TX11ClipboardRead::NoDisplay: return cb->mimeData();
     case TX11ClipboardRead::NoAnswer: break;

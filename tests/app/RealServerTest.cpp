@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -254,7 +255,31 @@ class XScreen {
     return false;
   }
 
+  // Asks 'window' to close, as the window manager does for its close box.
+  void SendClose(xcb_window_t window) {
+    xcb_client_message_event_t e{};
+    e.response_type = XCB_CLIENT_MESSAGE;
+    e.format = 32;
+    e.window = window;
+    e.type = Atom("WM_PROTOCOLS");
+    e.data.data32[0] = Atom("WM_DELETE_WINDOW");
+    e.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(FConn, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&e));
+    xcb_flush(FConn);
+  }
+
+  // Returns once the server has handled every request sent so far.
+  void Sync() { std::free(xcb_get_input_focus_reply(FConn, xcb_get_input_focus(FConn), nullptr)); }
+
  private:
+  xcb_atom_t Atom(const char* name) {
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> r(
+        xcb_intern_atom_reply(FConn, xcb_intern_atom(FConn, 0, static_cast<uint16_t>(std::strlen(name)), name),
+                              nullptr),
+        &std::free);
+    return r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
+  }
+
   xcb_connection_t* FConn;
   xcb_window_t FRoot = 0;
 };
@@ -321,6 +346,64 @@ void DriveRepaintWhileWaiting() {
 
 TEST(RealServer, TheWindowRepaintsButTakesNoInputWhileAProgramIsSlowToAnswer) {
   OnRealServer(DriveRepaintWhileWaiting);
+}
+
+// Keys typed and a request to close made while the paste waits for an owner
+// that never answers: the error box that ends the paste, which blocks the
+// main window while it shows, takes none of them; once it is closed the
+// keys are typed into the pane and the close is asked about.
+void DriveInputKeptThroughTheErrorBox() {
+  RunProgram([] {
+    TAFEdit* pane = Form1->AFEdit2;
+    pane->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return QApplication::focusWidget() == pane->GetWidget(); }));
+    XClipboardOwner silent({{"UTF8_STRING", "abc"}}, false);
+    ASSERT_TRUE(silent.Owns());
+
+    // Sent before the paste starts, in the program's queue all through it:
+    // nothing takes events from there until the paste is over.
+    XScreen user;
+    const xcb_window_t window = static_cast<xcb_window_t>(Form1->winId());
+    for (uint32_t keysym : {uint32_t('x'), uint32_t('y'), uint32_t('z'), uint32_t(0xff0d) /* Return */})
+      ASSERT_TRUE(user.SendKey(window, keysym));
+    user.SendClose(window);
+    user.Sync();
+
+    // The real box, with its own event loop; it stays until what was sent
+    // has reached the program, then OK is pressed.
+    std::string error;
+    std::vector<std::string> asked;
+    QTimer::singleShot(0, [&] {
+      QWidget* box = QApplication::activeModalWidget();
+      ASSERT_TRUE(PumpUntil([&] { return (box = QApplication::activeModalWidget()) != nullptr; }));
+      auto* message = qobject_cast<QMessageBox*>(box);
+      ASSERT_NE(message, nullptr);
+      error = message->text().toStdString();
+      PumpFor(500);
+      MessageBoxHook = [&](const TMessageBoxRequest& r) {
+        asked.push_back(r.Text.toStdString());
+        return mrCancel;  // the window stays
+      };
+      message->buttons().front()->click();
+    });
+    Form1->EditPaste1->trigger();
+    EXPECT_EQ(error, "クリップボードを開けません");
+    const auto rows = [&] {
+      std::vector<std::string> all;
+      for (int i = 0; i < pane->GetLinesCount(); ++i) all.push_back(pane->GetLine(i));
+      return all;
+    };
+    PumpUntil([&] { return !asked.empty() && pane->GetLinesCount() == 2; }, 10000);
+    PumpFor(200);
+    EXPECT_EQ(rows(), (std::vector<std::string>{"xyz\r", ""}));
+    EXPECT_EQ(asked, std::vector<std::string>{"保存して終了しますか?"});
+    EXPECT_TRUE(Form1->isVisible());
+    MessageBoxHook = nullptr;
+  });
+}
+
+TEST(RealServer, KeysAndACloseMadeWhileAProgramDoesNotAnswerAreHandledAfterTheErrorBox) {
+  OnRealServer(DriveInputKeptThroughTheErrorBox);
 }
 
 // --- new from the clipboard reads it once -----------------------------------
