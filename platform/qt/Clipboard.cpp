@@ -36,8 +36,15 @@ constexpr int kClipboardWaitMs = 5000;
 
 // While another program takes its time to answer, the windows are drawn
 // again now and then (a menu just closed over them, say), straight from
-// here: no event is handled meanwhile, so input waits in its queue and the
-// command that reads remains the only one running.
+// here. No event is taken from the queue meanwhile: the only events handled
+// are the paint events that repaint() sends, which draw the widgets and run
+// a pane's WM_PAINT where it has rows to draw again (drawing only; the
+// commands read the clipboard before they change a row). So input waits in
+// its queue and the command that reads remains the only one running.
+// On xcb no event loop is needed for this, nested or otherwise: the drawing
+// goes through the backing store straight to the server. The drawing itself
+// is needed: without a compositing manager the server keeps nothing of a
+// window that something covered, and it stays blank until drawn again.
 class RepaintWhileWaiting {
  public:
   std::function<void()> Step() {
