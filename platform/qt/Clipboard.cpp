@@ -82,9 +82,11 @@ const QMimeData* ClipboardContents(std::unique_ptr<QMimeData>& fetched) {
   if (cb->ownsClipboard() || QGuiApplication::platformName() != QLatin1String("xcb")) return cb->mimeData();
   fetched = std::make_unique<QMimeData>();
   RepaintWhileWaiting repaint;
-  const TX11ClipboardRead read = ReadX11Clipboard(TClipboard::PrivateMimeType, kClipboardWaitMs, *fetched, repaint.Step());
-  // What was typed meanwhile waits in the toolkit's queue: the box that may
-  // follow (the error, a text that lost characters) would see it dropped.
+  const TX11ClipboardRead read =
+      ReadX11Clipboard(TClipboard::PrivateMimeType, kClipboardWaitMs, *fetched, repaint.Step());
+  // What was typed meanwhile waits in the toolkit's queue: a box that
+  // follows (the error, a text that lost characters) blocks the windows it
+  // is for, and the toolkit would drop it.
   if (repaint.Waited() || read == TX11ClipboardRead::NoAnswer) KeepInputHeldBackByClipboardRead();
   switch (read) {
     case TX11ClipboardRead::Read: return fetched.get();

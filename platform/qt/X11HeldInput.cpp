@@ -35,6 +35,13 @@ class HeldInput : public QObject, public QAbstractNativeEventFilter {
     FMarkAtom = Atom("SORVELAN_INPUT_MARK");
     FProtocols = Atom("WM_PROTOCOLS");
     FDeleteWindow = Atom("WM_DELETE_WINDOW");
+    // The mark goes to a window of its own, which cannot go away before the
+    // mark is back: sent to a window that is gone, it would never come, and
+    // the input of the program's windows would be taken for good.
+    FMarkWindow = xcb_generate_id(FConn);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(FConn)).data->root;
+    xcb_create_window(FConn, XCB_COPY_FROM_PARENT, FMarkWindow, root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
     QCoreApplication::instance()->installNativeEventFilter(this);
     // The box that blocks the windows has no signal to watch for its end.
     FPoll.setInterval(kPollMs);
@@ -44,27 +51,21 @@ class HeldInput : public QObject, public QAbstractNativeEventFilter {
     if (Current == this) Current = nullptr;
   }
 
-  // Takes what is queued from now on up to a new mark. False when the
-  // program has no window to mark.
-  bool Mark() {
-    xcb_window_t to = XCB_WINDOW_NONE;
-    for (QWindow* w : QGuiApplication::allWindows()) {
-      if (!w->handle()) continue;
-      FWindows.insert(static_cast<xcb_window_t>(w->winId()));
-      if (!to && w->isTopLevel()) to = static_cast<xcb_window_t>(w->winId());
-    }
-    if (!to || !FMarkAtom) return false;
+  // Takes what is queued from now on up to a new mark, for the windows the
+  // program has now.
+  void Mark() {
+    for (QWindow* w : QGuiApplication::allWindows())
+      if (w->handle()) FWindows.insert(static_cast<xcb_window_t>(w->winId()));
     xcb_client_message_event_t mark{};
     mark.response_type = XCB_CLIENT_MESSAGE;
     mark.format = 32;
-    mark.window = to;
+    mark.window = FMarkWindow;
     mark.type = FMarkAtom;
     mark.data.data32[0] = ++FSerial;
     FMarked = false;
-    xcb_send_event(FConn, 0, to, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&mark));
+    xcb_send_event(FConn, 0, FMarkWindow, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&mark));
     xcb_flush(FConn);
     FPoll.start();
-    return true;
   }
 
   bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
@@ -80,7 +81,7 @@ class HeldInput : public QObject, public QAbstractNativeEventFilter {
       }
       case XCB_CLIENT_MESSAGE: {
         auto* m = reinterpret_cast<xcb_client_message_event_t*>(ev);
-        if (m->type == FMarkAtom) {
+        if (m->window == FMarkWindow) {
           // An earlier mark is passed over: a later one was sent.
           if (m->data.data32[0] == FSerial) {
             FMarked = true;
@@ -130,6 +131,7 @@ class HeldInput : public QObject, public QAbstractNativeEventFilter {
     if (FDone || !FMarked || QGuiApplication::modalWindow() != FModal.data()) return;
     FDone = true;
     for (const Kept& k : FKept) xcb_send_event(FConn, 0, k.Window, XCB_EVENT_MASK_NO_EVENT, k.Event.data());
+    xcb_destroy_window(FConn, FMarkWindow);
     xcb_flush(FConn);
     FKept.clear();
     FPoll.stop();
@@ -141,6 +143,7 @@ class HeldInput : public QObject, public QAbstractNativeEventFilter {
   xcb_connection_t* FConn;
   QPointer<QWindow> FModal;
   QTimer FPoll;
+  xcb_window_t FMarkWindow;
   xcb_atom_t FMarkAtom = XCB_ATOM_NONE, FProtocols = XCB_ATOM_NONE, FDeleteWindow = XCB_ATOM_NONE;
   std::set<xcb_window_t> FWindows;
   std::vector<Kept> FKept;
@@ -157,11 +160,6 @@ void KeepInputHeldBackByClipboardRead() {
   auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
   if (!x11 || !x11->connection()) return;
   // A read while the input of an earlier one is kept adds to it.
-  HeldInput* held = HeldInput::Current;
-  if (!held) held = new HeldInput(x11->connection());
-  if (held->Mark()) {
-    HeldInput::Current = held;
-  } else if (held != HeldInput::Current) {
-    delete held;
-  }
+  if (!HeldInput::Current) HeldInput::Current = new HeldInput(x11->connection());
+  HeldInput::Current->Mark();
 }
