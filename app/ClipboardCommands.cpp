@@ -12,7 +12,10 @@ void TForm1::ShowClipboardTextLoss() {
   if (loss.Replaced > 0)
     lines << QString::fromUtf8("クリップボードのテキストの %1 文字はコードページ 932 (Shift-JIS) にないため「?」になりました")
                  .arg(loss.Replaced);
-  if (loss.KeptBeforeNul >= 0)
+  // Worded as for a file that holds a NUL.
+  if (loss.KeptBeforeNul == 0)
+    lines << QString::fromUtf8("クリップボードのテキストは取り込まれていません (先頭が NUL 文字です)");
+  else if (loss.KeptBeforeNul > 0)
     lines << QString::fromUtf8("クリップボードの %1 バイト目より後のテキストは取り込まれていません (NUL 文字があります)")
                  .arg(loss.KeptBeforeNul);
   TNormalCursor normal;  // also inside a command's hourglass

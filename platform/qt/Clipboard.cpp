@@ -14,6 +14,7 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/qt/internal/X11HeldInput.h"
 #include "platform/qt/internal/X11Selection.h"
 #include "platform/text/Cp932.h"
 
@@ -35,12 +36,20 @@ constexpr int kClipboardWaitMs = 5000;
 
 // While another program takes its time to answer, the windows are drawn
 // again now and then (a menu just closed over them, say), straight from
-// here: no event is handled meanwhile, so input waits in its queue and the
-// command that reads remains the only one running.
+// here. No event is taken from the queue meanwhile: the only events handled
+// are the paint events that repaint() sends, which draw the widgets and run
+// a pane's WM_PAINT where it has rows to draw again (drawing only; the
+// commands read the clipboard before they change a row). So input waits in
+// its queue and the command that reads remains the only one running.
+// On xcb no event loop is needed for this, nested or otherwise: the drawing
+// goes through the backing store straight to the server. The drawing itself
+// is needed: without a compositing manager the server keeps nothing of a
+// window that something covered, and it stays blank until drawn again.
 class RepaintWhileWaiting {
  public:
   std::function<void()> Step() {
     return [this] {
+      FWaited = true;
       if (FLast.isValid() && FLast.elapsed() < kRepaintEveryMs) return;
       FLast.start();
       for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -54,9 +63,13 @@ class RepaintWhileWaiting {
     };
   }
 
+  // The read took long enough for input to come meanwhile.
+  bool Waited() const { return FWaited; }
+
  private:
   static constexpr qint64 kRepaintEveryMs = 200;
   QElapsedTimer FLast;
+  bool FWaited = false;
 };
 
 // What the clipboard holds, fetched once for one read. Another X client's
@@ -69,7 +82,13 @@ const QMimeData* ClipboardContents(std::unique_ptr<QMimeData>& fetched) {
   if (cb->ownsClipboard() || QGuiApplication::platformName() != QLatin1String("xcb")) return cb->mimeData();
   fetched = std::make_unique<QMimeData>();
   RepaintWhileWaiting repaint;
-  switch (ReadX11Clipboard(TClipboard::PrivateMimeType, kClipboardWaitMs, *fetched, repaint.Step())) {
+  const TX11ClipboardRead read =
+      ReadX11Clipboard(TClipboard::PrivateMimeType, kClipboardWaitMs, *fetched, repaint.Step());
+  // What was typed meanwhile waits in the toolkit's queue: a box that
+  // follows (the error, a text that lost characters) blocks the windows it
+  // is for, and the toolkit would drop it.
+  if (repaint.Waited() || read == TX11ClipboardRead::NoAnswer) KeepInputHeldBackByClipboardRead();
+  switch (read) {
     case TX11ClipboardRead::Read: return fetched.get();
     case TX11ClipboardRead::NoDisplay: return cb->mimeData();
     case TX11ClipboardRead::NoAnswer: break;

@@ -33,7 +33,9 @@ struct TClipboardTextLoss {
 // Reading gives another program that holds the clipboard five seconds to
 // start answering, and as long again for each piece of a text it sends in
 // pieces; it raises the exception too when an answer did not come. The
-// windows repaint meanwhile, and take no input.
+// windows repaint meanwhile, and take no input: what is typed meanwhile is
+// handled once the read is over, and once the message box that it may lead
+// to (that error, or a text that lost characters) has closed.
 class TClipboard {
  public:
   // MIME type of the exact code page 932 bytes.

@@ -168,6 +168,7 @@ TEST_F(ClipboardCommands, WhatTheClipboardTextLosesIsToldOnceTheTextIsIn) {
       {"Latin and Korean", "café Straße 한", "caf? Stra?e ?", "クリップボードのテキストの 3 文字は" + replaced},
       {"NUL", std::string("ab\0cd", 5), "ab",
        "クリップボードの 2 バイト目より後のテキストは取り込まれていません (NUL 文字があります)"},
+      {"NUL first", std::string("\0ab", 3), "", "クリップボードのテキストは取り込まれていません (先頭が NUL 文字です)"},
       {"both", std::string("😀\0x", 6), "?",
        "クリップボードのテキストの 1 文字は" + replaced +
            "\nクリップボードの 1 バイト目より後のテキストは取り込まれていません (NUL 文字があります)"},

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -254,7 +255,31 @@ class XScreen {
     return false;
   }
 
+  // Asks 'window' to close, as the window manager does for its close box.
+  void SendClose(xcb_window_t window) {
+    xcb_client_message_event_t e{};
+    e.response_type = XCB_CLIENT_MESSAGE;
+    e.format = 32;
+    e.window = window;
+    e.type = Atom("WM_PROTOCOLS");
+    e.data.data32[0] = Atom("WM_DELETE_WINDOW");
+    e.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(FConn, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&e));
+    xcb_flush(FConn);
+  }
+
+  // Returns once the server has handled every request sent so far.
+  void Sync() { std::free(xcb_get_input_focus_reply(FConn, xcb_get_input_focus(FConn), nullptr)); }
+
  private:
+  xcb_atom_t Atom(const char* name) {
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> r(
+        xcb_intern_atom_reply(FConn, xcb_intern_atom(FConn, 0, static_cast<uint16_t>(std::strlen(name)), name),
+                              nullptr),
+        &std::free);
+    return r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
+  }
+
   xcb_connection_t* FConn;
   xcb_window_t FRoot = 0;
 };
@@ -321,6 +346,80 @@ void DriveRepaintWhileWaiting() {
 
 TEST(RealServer, TheWindowRepaintsButTakesNoInputWhileAProgramIsSlowToAnswer) {
   OnRealServer(DriveRepaintWhileWaiting);
+}
+
+// Keys typed and a request to close made while the paste waits for another
+// program: the box that follows the paste, which blocks the main window
+// while it shows, takes none of them; once it is closed the keys are typed
+// into the pane and the close is asked about.
+void DriveInputKeptThroughTheBox() {
+  RunProgram([] {
+    struct Case {
+      const char* name;
+      bool answers;
+      std::string bytes, box;
+      std::vector<std::string> rows;  // the pane's, after the box
+    };
+    const std::vector<Case> cases = {
+        {"an owner that never answers", false, "abc", "クリップボードを開けません", {"xyz\r", ""}},
+        {"a late text with a NUL", true, std::string("ab\0c", 4),
+         "クリップボードの 2 バイト目より後のテキストは取り込まれていません (NUL 文字があります)", {"abxyz\r", ""}},
+    };
+    TAFEdit* pane = Form1->AFEdit2;
+    const auto rows = [&] {
+      std::vector<std::string> all;
+      for (int i = 0; i < pane->GetLinesCount(); ++i) all.push_back(pane->GetLine(i));
+      return all;
+    };
+    for (const Case& c : cases) {
+      pane->Clear();
+      Form1->activateWindow();  // no window manager gives it back after a box
+      ASSERT_TRUE(QTest::qWaitForWindowActive(Form1)) << c.name;
+      pane->SetFocus();
+      ASSERT_TRUE(PumpUntil([&] { return QApplication::focusWidget() == pane->GetWidget(); })) << c.name;
+      XClipboardOwner owner({{"UTF8_STRING", c.bytes}}, c.answers, 0, {.DelayMs = 1000});
+      ASSERT_TRUE(owner.Owns()) << c.name;
+
+      // Sent before the paste starts, in the program's queue all through it:
+      // nothing takes events from there until the paste is over.
+      XScreen user;
+      const xcb_window_t window = static_cast<xcb_window_t>(Form1->winId());
+      for (uint32_t keysym : {uint32_t('x'), uint32_t('y'), uint32_t('z'), uint32_t(0xff0d) /* Return */})
+        ASSERT_TRUE(user.SendKey(window, keysym)) << c.name;
+      user.SendClose(window);
+      user.Sync();
+
+      // The real box, with its own event loop; it stays until what was sent
+      // has reached the program, then OK is pressed.
+      std::string shown;
+      std::vector<std::string> asked;
+      QTimer::singleShot(0, [&] {
+        QWidget* box = nullptr;
+        ASSERT_TRUE(PumpUntil([&] { return (box = QApplication::activeModalWidget()) != nullptr; }));
+        auto* message = qobject_cast<QMessageBox*>(box);
+        ASSERT_NE(message, nullptr);
+        shown = message->text().toStdString();
+        PumpFor(500);
+        MessageBoxHook = [&](const TMessageBoxRequest& r) {
+          asked.push_back(r.Text.toStdString());
+          return mrCancel;  // the window stays
+        };
+        message->buttons().front()->click();
+      });
+      Form1->EditPaste1->trigger();
+      EXPECT_EQ(shown, c.box) << c.name;
+      PumpUntil([&] { return !asked.empty() && rows() == c.rows; }, 10000);
+      PumpFor(200);
+      MessageBoxHook = nullptr;
+      EXPECT_EQ(rows(), c.rows) << c.name;
+      EXPECT_EQ(asked, std::vector<std::string>{"保存して終了しますか?"}) << c.name;
+      EXPECT_TRUE(Form1->isVisible()) << c.name;
+    }
+  });
+}
+
+TEST(RealServer, KeysAndACloseMadeWhileAProgramIsAwaitedAreHandledAfterTheBoxThatFollows) {
+  OnRealServer(DriveInputKeptThroughTheBox);
 }
 
 // --- new from the clipboard reads it once -----------------------------------

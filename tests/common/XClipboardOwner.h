@@ -3,12 +3,14 @@
 // targets it is given and answers requests from a thread, sending texts
 // above a piece size in pieces (INCR); or, made silent, one that never
 // answers, like a program halted by a signal. It may also change between
-// reads: stop answering after some, or send different bytes each time.
+// reads: stop answering after some, or send different bytes each time; and
+// it may be slow to answer.
 #pragma once
 
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +24,7 @@
 struct XClipboardChanges {
   int AnswersBeforeSilence = -1;  // after so many, it answers no more; -1: never
   bool Numbered = false;          // the bytes of the n-th answer end in n
+  int DelayMs = 0;                // each answer is so late
 };
 
 class XClipboardOwner {
@@ -101,6 +104,7 @@ class XClipboardOwner {
   }
 
   void Answer(const xcb_selection_request_event_t& req) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(FChanges.DelayMs));
     xcb_atom_t property = req.property ? req.property : req.target;
     if (req.target == FTargets) {
       std::vector<xcb_atom_t> list{FTargets};
