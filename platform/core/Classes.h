@@ -288,27 +288,35 @@ class TFileStream : public THandleStream {
 
 // A file's new content, gathered in memory and saved by Commit. The file
 // keeps being what it was: a symbolic link is followed to the file it names
-// (a dangling one too: that file is created), and an existing file is saved
-// into the same file, so its hard links, owner, group, mode, ACL and extended
-// attributes stay. A link in a sticky folder that everyone may write is
-// followed only when it is the user's own or the folder owner's. Whether a
-// file can be saved is its own permission: the constructor opens it for
-// writing (or creates it), and one that cannot be opened, or is no regular
-// file, is refused with EFCreateError naming fileName. Commit follows the
-// name again, and where it now leads to another file or none, saves to that
-// by the same rules (a folder there is refused); the owner, group and mode
-// are taken as they are then. It either puts a fresh file in the old one's
+// (a dangling one too: that file is created), and an existing file keeps
+// its hard links, owner, group, mode, ACL, extended attributes and file
+// flags. Links are followed one name of the path at a time; a link in a
+// sticky folder that everyone may write, met anywhere on the way (inside
+// another link's text too), is followed only when it is the user's own or
+// the folder owner's, and a link of /proc that shows a removed file's name
+// is refused. Whether a file can be saved is its own permission: the
+// constructor opens an existing file for writing, or where there is none
+// makes a fresh file "<name>.~<pid>.<n>.part" beside the name, which takes
+// the name at Commit; a file that cannot be opened, or is no regular file,
+// is refused with EFCreateError naming fileName. Commit follows the name
+// again, and where it now leads to another file or none, saves to that by
+// the same rules (a folder there is refused); the owner, group and mode are
+// taken as they are then. It either puts a fresh file in the old one's
 // place by rename (only when the fresh file can take everything the old one
-// had), or writes in place after keeping the old bytes in a safety copy
-// (beside the file, in the cache folder or a temporary folder; a file system
-// in memory last), and puts them back when the write fails. Either way the
-// text is flushed to the disk, the folder's entry included, before Commit
-// returns. A failure raises EWriteError with the old file as it was
-// (ESafetyCopyKept when even the old bytes could not be put back;
-// EWriteUnconfirmed when the name holds the text but the folder's flush
-// failed). A stream destroyed without Commit removes a file it created and
+// had, taken again where the file changed while the text was written), or
+// writes into the file itself after keeping the old bytes in a safety copy
+// (beside the file, in the user's own cache folder or a temporary folder; a
+// file system in memory last), and puts them back when the write fails or
+// the name led elsewhere by its end. Either way the text is flushed to the
+// disk, the folder's entry included (by flushing the file system where the
+// folder cannot be read), before Commit returns. A failure raises
+// EWriteError with the old file as it was (ESafetyCopyKept when even the
+// old bytes could not be put back; EWriteUnconfirmed when the name holds
+// the text but the flush failed). A stream destroyed without Commit removes
+// a file it created and
 // changes nothing else. A save killed part way may leave "<name>.~<pid>.<n>.part"
-// (an unfinished new text) or "<name>.~<pid>.<n>.old" (the whole old text).
+// (an unfinished new text) or "<name>.~<pid>.<n>.old" (the whole old text),
+// the name cut short where the whole would be too long.
 class TFileSaveStream : public TStream {
  public:
   explicit TFileSaveStream(const AnsiString& fileName);

@@ -20,6 +20,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -101,10 +102,27 @@ std::string Join(const std::string& folder, const std::string& name) {
   return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-// Whether the link 'path' (lstat in 'link') may be followed: as the kernel
-// protects links, one in a sticky folder that everyone may write is followed
-// only when it belongs to this user or to the folder's owner, so that no
-// other user's link there can steer a save.
+// The budgets of the loops below, each spent only while another program
+// keeps changing what a loop looks at:
+// - kLinkHops: links followed for one name, as many as the kernel follows;
+//   a name that needs more (a loop of links) is refused;
+// - kUniqueNames: numbers tried for a file of the save's own before the
+//   folder is taken to be unable to hold one;
+// - kTries: reads of something that changed while it was read (an
+//   attribute list that grew, a name that became a link, a file whose mode
+//   or links changed while the fresh file was written);
+// - kRounds: saves started over because the name led elsewhere by the end.
+constexpr int kLinkHops = 40;
+constexpr int kUniqueNames = 100;
+constexpr int kTries = 8;
+constexpr int kRounds = 4;
+
+// Whether the link 'path' (lstat in 'link') may be followed: one in a sticky
+// folder that everyone may write is followed only when it belongs to this
+// user or to the folder's owner, so that no other user's link there can
+// steer a save. The kernel's own protection of links does the same for the
+// last link of a path only, and only where the machine enables it; this
+// rule is applied to every link met.
 bool MayFollow(const std::string& path, const struct stat& link) {
   if (link.st_uid == ::geteuid()) return true;
   struct stat folder;
@@ -113,35 +131,79 @@ bool MayFollow(const std::string& path, const struct stat& link) {
   return (folder.st_mode & shared) != shared || link.st_uid == folder.st_uid;
 }
 
-// Whether the links among the folders on the way to 'path' may be followed.
-bool FolderLinksMayBeFollowed(const std::string& path) {
-  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-    const std::string folder = path.substr(0, slash);
-    struct stat st;
-    if (::lstat(folder.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && !MayFollow(folder, st)) return false;
-  }
-  return true;
+// Whether the link 'link' leads where its text 'target' says. A link of
+// /proc (/proc/self/fd/3) leads to an open file, whose name it only shows:
+// a removed file's ("c.txt (deleted)"), a pipe's, or one the name no
+// longer leads to, is none to follow.
+bool LeadsToItsText(const std::string& link, const std::string& target) {
+  struct statfs fs;
+  if (::statfs(FolderOf(link).c_str(), &fs) != 0) return false;
+  if (fs.f_type != static_cast<decltype(fs.f_type)>(PROC_SUPER_MAGIC)) return true;
+  const std::string named = target[0] == '/' ? target : Join(FolderOf(link), target);
+  struct stat via, to;
+  return ::stat(link.c_str(), &via) == 0 && ::stat(named.c_str(), &to) == 0 && via.st_dev == to.st_dev &&
+         via.st_ino == to.st_ino;
 }
 
-// The name a chain of symbolic links leads to, a dangling link's target
-// included; a name that is no link leads to itself. False when a link on
-// the way, of a folder or of the name, may not be followed. A loop is left
-// to the open that follows, which refuses it.
-bool FollowLinks(std::string path, std::string& result) {
-  for (int hops = 0; hops < 40; ++hops) {
-    if (!FolderLinksMayBeFollowed(path)) return false;
+// The names of 'path' in reverse order, "" and "." left out, onto 'names'.
+void PushNames(const std::string& path, std::vector<std::string>& names) {
+  for (size_t end = path.size(); end != std::string::npos && end > 0;) {
+    const size_t slash = path.rfind('/', end - 1);
+    const size_t begin = slash == std::string::npos ? 0 : slash + 1;
+    std::string name = path.substr(begin, end - begin);
+    if (!name.empty() && name != ".") names.push_back(std::move(name));
+    end = slash;
+  }
+}
+
+// The name that 'name' leads to, taken one name of the path at a time so
+// that the rule above holds for every link met: of a folder on the way, of
+// the name itself, and of a folder inside a link's own text. A dangling
+// link leads to the name it holds; a name that does not exist ends the
+// walk, the rest appended as written. False when a link may not be
+// followed, or more than kLinkHops are met.
+bool FollowLinks(const std::string& name, std::string& result) {
+  if (name.empty()) return false;
+  std::string path = name[0] == '/' ? "/" : "";  // no links in it; "" is the working folder
+  std::vector<std::string> left;                  // the names still to take, the next last
+  PushNames(name, left);
+  int hops = 0;
+  while (!left.empty()) {
+    std::string next = std::move(left.back());
+    left.pop_back();
+    if (next == "..") {
+      // 'path' holds no link, so its last folder's ".." is the folder before it.
+      if (path.empty() || BaseOf(path) == "..") path = Join(path, "..");
+      else if (path.find('/') == std::string::npos) path.clear();
+      else path = FolderOf(path);
+      continue;
+    }
+    const std::string candidate = Join(path, next);
     struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
-    if (!MayFollow(path, st)) return false;
+    const bool found = ::lstat(candidate.c_str(), &st) == 0;
+    if (!found || !S_ISLNK(st.st_mode)) {
+      path = candidate;
+      if (!found || !S_ISDIR(st.st_mode)) {
+        // Missing, or no folder: the open that follows fails on it.
+        while (!left.empty()) {
+          path = Join(path, left.back());
+          left.pop_back();
+        }
+      }
+      continue;
+    }
+    if (++hops > kLinkHops || !MayFollow(candidate, st)) return false;
     std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
     ssize_t n;
-    while ((n = ::readlink(path.c_str(), buf.data(), buf.size())) >= static_cast<ssize_t>(buf.size()))
+    while ((n = ::readlink(candidate.c_str(), buf.data(), buf.size())) >= static_cast<ssize_t>(buf.size()))
       buf.resize(buf.size() * 2);
-    if (n <= 0) break;
+    if (n <= 0) return false;
     const std::string target(buf.data(), static_cast<size_t>(n));
-    path = target[0] == '/' ? target : Join(FolderOf(path), target);
+    if (!LeadsToItsText(candidate, target)) return false;
+    if (target[0] == '/') path = "/";
+    PushNames(target, left);
   }
-  result = path;
+  result = path.empty() ? "." : path;
   return true;
 }
 
@@ -193,21 +255,37 @@ CopyResult CopyBytes(int from, int to, off_t& copied) {
 // the name is too long for it.
 bool NoRoomOrName(int error) { return error == ENOSPC || error == EDQUOT || error == ENAMETOOLONG; }
 
+// The longest name 'folder' takes; 255 where it does not say.
+size_t LongestName(const std::string& folder) {
+  const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  return longest > 0 ? static_cast<size_t>(longest) : 255;
+}
+
+// 'name' cut to at most 'size' bytes, not inside a UTF-8 character.
+std::string CutName(const std::string& name, size_t size) {
+  if (name.size() <= size) return name;
+  while (size > 0 && (static_cast<unsigned char>(name[size]) & 0xC0) == 0x80) --size;
+  return name.substr(0, size);
+}
+
 // A new file in 'folder' that no other file has (O_EXCL refuses a name that
-// exists, links included): "<base>.~<pid>.<n><suffix>", or ".~<pid>.<n><suffix>"
-// where that name is too long. The suffix says what a file left behind by
-// a killed save holds. Invalid, with errno, when none could be made.
+// exists, links included): "<base>.~<pid>.<n><suffix>". The suffix says what
+// a file left behind by a killed save holds. Where that name is too long for
+// the folder, 'base' is cut short to fit; where even the path is too long,
+// it is left out. Invalid, with errno, when none could be made.
 OwnFile CreateUnique(const std::string& folder, const std::string& base, const char* suffix, mode_t mode) {
   const std::string pid = std::to_string(static_cast<long>(::getpid()));
-  std::string prefix = Join(folder, base + ".~" + pid + ".");
-  const std::string shortPrefix = Join(folder, ".~" + pid + ".");
-  for (int n = 0; n < 100; ++n) {
-    std::string name = prefix + std::to_string(n) + suffix;
+  std::string kept = base;
+  for (int n = 0; n < kUniqueNames; ++n) {
+    std::string name = Join(folder, kept + ".~" + pid + "." + std::to_string(n) + suffix);
     const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0) return OwnFile(Fd(fd), std::move(name));
-    if (errno == ENAMETOOLONG && prefix != shortPrefix) {
-      prefix = shortPrefix;
-      n = -1;  // count again under the short name
+    if (errno == ENAMETOOLONG && !kept.empty()) {
+      const size_t tail = (".~" + pid + "." + std::to_string(kUniqueNames - 1)).size() + std::strlen(suffix);
+      const size_t longest = LongestName(folder);
+      const std::string shorter = CutName(kept, longest > tail ? longest - tail : 0);
+      kept = shorter.size() < kept.size() ? shorter : std::string();  // it fitted: the path is too long
+      n = -1;  // count again under the shorter name
     } else if (errno != EEXIST) {
       break;
     }
@@ -225,7 +303,7 @@ constexpr const char* kOldTextSuffix = ".old";
 
 std::vector<std::string> AttributeNames(int fd, bool& ok) {
   ok = true;
-  for (int tries = 0; tries < 8; ++tries) {
+  for (int tries = 0; tries < kTries; ++tries) {
     const ssize_t size = ::flistxattr(fd, nullptr, 0);
     if (size < 0) {
       // A file system without extended attributes: the file has none.
@@ -248,7 +326,7 @@ std::vector<std::string> AttributeNames(int fd, bool& ok) {
 }
 
 bool AttributeValue(int fd, const std::string& name, std::vector<char>& value) {
-  for (int tries = 0; tries < 8; ++tries) {
+  for (int tries = 0; tries < kTries; ++tries) {
     const ssize_t size = ::fgetxattr(fd, name.c_str(), nullptr, 0);
     if (size < 0) return false;
     value.resize(static_cast<size_t>(size));
@@ -262,23 +340,36 @@ bool AttributeValue(int fd, const std::string& name, std::vector<char>& value) {
   return false;
 }
 
-// Gives 'to' exactly the extended attributes of 'from' (the POSIX ACL is one
-// of them): the missing ones set, the ones 'from' lacks (such as an ACL taken
-// from the folder's default) removed.
-bool CopyAttributes(int from, int to) {
+using Attributes = std::vector<std::pair<std::string, std::vector<char>>>;
+
+// The extended attributes of 'fd' (the POSIX ACL is one of them), by name.
+bool ReadAttributes(int fd, Attributes& attributes) {
   bool ok;
-  const std::vector<std::string> wanted = AttributeNames(from, ok);
+  std::vector<std::string> names = AttributeNames(fd, ok);
   if (!ok) return false;
+  std::sort(names.begin(), names.end());
+  attributes.clear();
+  for (std::string& name : names) {
+    attributes.emplace_back(std::move(name), std::vector<char>());
+    if (!AttributeValue(fd, attributes.back().first, attributes.back().second)) return false;
+  }
+  return true;
+}
+
+// Gives 'to' exactly the extended attributes 'wanted': the missing ones
+// set, the ones not wanted (such as an ACL taken from the folder's default)
+// removed.
+bool CopyAttributes(const Attributes& wanted, int to) {
+  bool ok;
   const std::vector<std::string> present = AttributeNames(to, ok);
   if (!ok) return false;
   for (const std::string& name : present) {
     bool keep = false;
-    for (const std::string& w : wanted) keep = keep || w == name;
+    for (const auto& w : wanted) keep = keep || w.first == name;
     if (!keep && ::fremovexattr(to, name.c_str()) != 0) return false;
   }
-  std::vector<char> value, current;
-  for (const std::string& name : wanted) {
-    if (!AttributeValue(from, name, value)) return false;
+  std::vector<char> current;
+  for (const auto& [name, value] : wanted) {
     // One the fresh file has already (a security label) need not be set.
     if (AttributeValue(to, name, current) && current == value) continue;
     if (::fsetxattr(to, name.c_str(), value.data(), value.size(), 0) != 0) return false;
@@ -286,29 +377,59 @@ bool CopyAttributes(int from, int to) {
   return true;
 }
 
-// The file flags a user may set (append only, no dump, ...), or 0 where the
-// file system has none. The call takes an int, whatever its name says.
+// The file flags that can be changed on a file (no dump, append only,
+// immutable, ...), or 0 where the file system has none. Its owner may set
+// some of them; append only and immutable take a capability, which a fresh
+// file cannot be given without. The call takes an int, whatever its name
+// says.
 int FileFlags(int fd) {
   int flags = 0;
   if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0) return 0;
   return flags & FS_FL_USER_MODIFIABLE;
 }
 
+// What a fresh file takes over from the file it is to replace.
+struct FileFacts {
+  uid_t Owner = 0;
+  gid_t Group = 0;
+  mode_t Mode = 0;
+  nlink_t Links = 0;
+  int Flags = 0;
+  Attributes Extended;
+  bool operator==(const FileFacts& o) const {
+    return Owner == o.Owner && Group == o.Group && Mode == o.Mode && Links == o.Links && Flags == o.Flags &&
+           Extended == o.Extended;
+  }
+};
+
+bool ReadFacts(int fd, FileFacts& facts) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !ReadAttributes(fd, facts.Extended)) return false;
+  facts.Owner = st.st_uid;
+  facts.Group = st.st_gid;
+  facts.Mode = st.st_mode & 07777;
+  facts.Links = st.st_nlink;
+  facts.Flags = FileFlags(fd);
+  return true;
+}
+
 // Gives the fresh file 'to' everything of 'from' but its bytes: owner and
 // group (the group alone where the owner cannot be given), ACL and extended
-// attributes, mode. False when anything differs afterwards.
-bool TakeOver(int from, const struct stat& old, int to) {
-  if (::fchown(to, old.st_uid, old.st_gid) != 0) {
+// attributes, mode; what was given in 'taken'. False when anything differs
+// afterwards.
+bool TakeOver(int from, int to, FileFacts& taken) {
+  if (!ReadFacts(from, taken)) return false;
+  if (::fchown(to, taken.Owner, taken.Group) != 0) {
     // Another user's file: the group alone may still be given, and the
     // check below then sends the save in place.
-    if (::fchown(to, static_cast<uid_t>(-1), old.st_gid) != 0) return false;
+    if (::fchown(to, static_cast<uid_t>(-1), taken.Group) != 0) return false;
   }
-  if (!CopyAttributes(from, to)) return false;
+  if (!CopyAttributes(taken.Extended, to)) return false;
   // After the ACL: the mode's group bits are the ACL's mask.
-  if (::fchmod(to, old.st_mode & 07777) != 0) return false;
+  if (::fchmod(to, taken.Mode) != 0) return false;
   struct stat now;
-  return ::fstat(to, &now) == 0 && now.st_uid == old.st_uid && now.st_gid == old.st_gid &&
-         (now.st_mode & 07777) == (old.st_mode & 07777) && FileFlags(to) == FileFlags(from);
+  return ::fstat(to, &now) == 0 && now.st_uid == taken.Owner && now.st_gid == taken.Group &&
+         (now.st_mode & 07777) == taken.Mode && FileFlags(to) == taken.Flags;
 }
 
 // The user's cache folder; "" where neither $XDG_CACHE_HOME nor $HOME names one.
@@ -327,6 +448,12 @@ void MakeFolders(const std::string& path) {
     ::mkdir(path.substr(0, slash).c_str(), 0700);
     if (slash == std::string::npos) break;
   }
+}
+
+// Whether 'folder' is the user's own folder, no link.
+bool OwnFolder(const std::string& folder) {
+  struct stat st;
+  return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid();
 }
 
 // Whether 'folder', or where it would be made, is a file system in memory.
@@ -407,7 +534,8 @@ class TFileSaveStream::TTarget {
   bool Creating() const { return !FNew.Path().empty(); }
   bool SaveNew(const std::string& data);  // false: a file took the name meanwhile
   bool Replace(const std::string& data);  // false: write in place instead
-  void WriteInPlace(const std::string& data);
+  OwnFile WriteInPlace(const std::string& data);
+  void PutOldBytesBack(OwnFile& copy);
   OwnFile KeepOldBytes(off_t newSize);
   EFCreateError Refused() const { return EFCreateError(Format(LibMsg::FCreateError, FName.c_str())); }
   EWriteUnconfirmed Unconfirmed() const {
@@ -443,7 +571,7 @@ void TFileSaveStream::TTarget::Open() {
   FFile.Reset();
   DropNew();
   FReadable = true;
-  for (int tries = 0; tries < 8; ++tries) {
+  for (int tries = 0; tries < kTries; ++tries) {
     if (!FollowLinks(FName, FPath)) throw Refused();
     struct stat st;
     if (::lstat(FPath.c_str(), &st) == 0) {
@@ -495,7 +623,7 @@ void TFileSaveStream::TTarget::Save(const std::string& data) {
   // The text was made after the open: by now the name may lead elsewhere or
   // nowhere, and the file's owner, group, mode and links may have changed.
   // The save starts over on what the name leads to now.
-  for (int round = 0; round < 4; ++round) {
+  for (int round = 0; round < kRounds; ++round) {
     if (!StillOpen()) Open();
     if (Creating()) {
       if (SaveNew(data)) return;
@@ -503,25 +631,38 @@ void TFileSaveStream::TTarget::Save(const std::string& data) {
     }
     if (::fstat(FFile.Get(), &FStat) != 0) throw EWriteError(LibMsg::WriteError);
     if (Replace(data)) return;
-    WriteInPlace(data);
-    if (StillOpen()) return;  // else the name changed during the write
+    OwnFile copy = WriteInPlace(data);
+    bool still;
+    try {
+      still = StillOpen();
+    } catch (...) {
+      PutOldBytesBack(copy);
+      throw;
+    }
+    if (still) return;  // the copy goes with its holder
+    // The name changed during the write: the file written is no longer the
+    // one saved, and gets its old bytes back before the save starts over.
+    PutOldBytesBack(copy);
   }
   throw EWriteError(LibMsg::WriteError);
 }
 
 bool TFileSaveStream::TTarget::SaveNew(const std::string& data) {
-  // A folder the user may not read cannot be flushed; the file itself still
-  // is. Any other failure to open it is an error.
+  // A folder the user may not read cannot be flushed itself; its file
+  // system is flushed instead, through the file. Any other failure to open
+  // it is an error.
   Fd folder(::open(FolderOf(FPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!folder.Valid() && errno != EACCES) throw EWriteError(LibMsg::WriteError);
-  if (!WriteAt(FNew.Get(), data.data(), data.size(), 0) || !Sync(FNew.Get()) || !FNew.Close())
+  if (!WriteAt(FNew.Get(), data.data(), data.size(), 0) || !Sync(FNew.Get()))
     throw EWriteError(LibMsg::WriteError);  // FNew removes the file
+  Fd file(folder.Valid() ? -1 : ::dup(FNew.Get()));
+  if (!FNew.Close()) throw EWriteError(LibMsg::WriteError);
   if (FNew.Path() != FPath && !RenameNoReplace(FNew.Path(), FPath)) {
     if (errno == EEXIST) return false;
     throw EWriteError(LibMsg::WriteError);
   }
   FNew.Keep();
-  if (folder.Valid() && !Sync(folder.Get())) throw Unconfirmed();
+  if (folder.Valid() ? !Sync(folder.Get()) : !file.Valid() || ::syncfs(file.Get()) != 0) throw Unconfirmed();
   return true;
 }
 
@@ -532,9 +673,24 @@ bool TFileSaveStream::TTarget::Replace(const std::string& data) {
   if (!folder.Valid()) return false;  // a rename that cannot be flushed is not made
   OwnFile fresh = CreateUnique(folderName, BaseOf(FPath), kFreshSuffix, 0600);
   if (!fresh.Valid()) return false;  // the folder cannot be written, is full, or the name too long
-  if (!TakeOver(FFile.Get(), FStat, fresh.Get())) return false;
-  if (!WriteAt(fresh.Get(), data.data(), data.size(), 0) || !Sync(fresh.Get()) || !fresh.Close()) {
+  FileFacts taken;
+  if (!TakeOver(FFile.Get(), fresh.Get(), taken)) return false;
+  if (!WriteAt(fresh.Get(), data.data(), data.size(), 0) || !Sync(fresh.Get())) {
     // Written in place, the text may still fit.
+    if (NoRoomOrName(errno)) return false;
+    throw EWriteError(LibMsg::WriteError);
+  }
+  // The file may have changed while the text was written (a new mode,
+  // owner, ACL, or link): the fresh file takes it over again, and where the
+  // file gained a name, the text goes into the file itself.
+  for (int tries = 0;; ++tries) {
+    FileFacts now;
+    if (!ReadFacts(FFile.Get(), now)) return false;
+    if (now.Links != 1) return false;
+    if (now == taken) break;
+    if (tries == kTries || !TakeOver(FFile.Get(), fresh.Get(), taken) || !Sync(fresh.Get())) return false;
+  }
+  if (!fresh.Close()) {
     if (NoRoomOrName(errno)) return false;
     throw EWriteError(LibMsg::WriteError);
   }
@@ -551,8 +707,16 @@ bool TFileSaveStream::TTarget::Replace(const std::string& data) {
 }
 
 OwnFile TFileSaveStream::TTarget::KeepOldBytes(off_t newSize) {
-  for (const std::string& folder : SafetyCopyFolders(FolderOf(FPath), FStat.st_size, newSize)) {
-    if (folder == CacheFolder()) MakeFolders(folder);
+  const std::string cache = CacheFolder();
+  for (const std::string& listed : SafetyCopyFolders(FolderOf(FPath), FStat.st_size, newSize)) {
+    // The copy's folder is followed by the same rule as the file's name;
+    // the cache folder, which the user's variables name, must be the user's.
+    std::string folder;
+    if (!FollowLinks(listed, folder)) continue;
+    if (listed == cache) {
+      MakeFolders(folder);
+      if (!OwnFolder(folder)) continue;
+    }
     OwnFile copy = CreateUnique(folder, BaseOf(FPath), kOldTextSuffix, 0600);
     if (!copy.Valid()) continue;
     off_t copied = 0;
@@ -563,17 +727,26 @@ OwnFile TFileSaveStream::TTarget::KeepOldBytes(off_t newSize) {
   throw EWriteError(LibMsg::WriteError);
 }
 
-void TFileSaveStream::TTarget::WriteInPlace(const std::string& data) {
+// Writes the text into the file, its old bytes kept in a safety copy that
+// is handed back; a write that fails puts them back.
+OwnFile TFileSaveStream::TTarget::WriteInPlace(const std::string& data) {
   // Without reading the old bytes nothing could put them back.
   if (!FReadable) throw Refused();
   OwnFile copy = KeepOldBytes(static_cast<off_t>(data.size()));
   const int fd = FFile.Get();
   if (WriteAt(fd, data.data(), data.size(), 0) && ::ftruncate(fd, static_cast<off_t>(data.size())) == 0 &&
       Sync(fd))
-    return;  // the copy goes with its holder
+    return copy;
+  PutOldBytesBack(copy);
+  throw EWriteError(LibMsg::WriteError);
+}
+
+// Puts the old bytes from 'copy' back into the file written in place;
+// where that fails, the copy stays and the error names it.
+void TFileSaveStream::TTarget::PutOldBytesBack(OwnFile& copy) {
+  const int fd = FFile.Get();
   off_t old = 0;
-  if (CopyBytes(copy.Get(), fd, old) == CopyResult::Done && ::ftruncate(fd, old) == 0 && Sync(fd))
-    throw EWriteError(LibMsg::WriteError);
+  if (CopyBytes(copy.Get(), fd, old) == CopyResult::Done && ::ftruncate(fd, old) == 0 && Sync(fd)) return;
   const std::string kept = copy.Path();
   copy.Keep();
   throw ESafetyCopyKept(kept);

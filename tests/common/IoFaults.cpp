@@ -1,4 +1,4 @@
-// The test program's own open, read, pread, pwrite, fsync and rename: the code under test is
+// The test program's own open, read, pread, pwrite, fsync, syncfs and rename: the code under test is
 // linked into the program, so its calls come here; each goes on to the
 // kernel by the system call itself unless a fault is armed for its file.
 #include "tests/common/IoFaults.h"
@@ -30,6 +30,9 @@ std::string openFaultPath;
 int openFaultError = EIO;
 std::string renameTarget;
 std::function<void()> beforeRename;
+std::function<void()> beforeWrite;
+bool beforeWriteAnyFile = true;
+Fault beforeWriteFile;  // the file, where one was given
 std::mutex syncedLock;
 std::vector<std::pair<dev_t, ino_t>> synced;
 
@@ -50,6 +53,11 @@ void Arm(Fault& f, const std::string& path, long long good, int error) {
 }
 
 ssize_t FaultyWrite(int fd, const void* buf, size_t n, off_t offset) {
+  if (beforeWrite && (beforeWriteAnyFile || Hits(beforeWriteFile, fd))) {
+    const std::function<void()> act = std::move(beforeWrite);
+    beforeWrite = nullptr;
+    act();
+  }
   if (Hits(writeFault, fd)) {
     errno = writeFault.Error;
     return -1;
@@ -110,6 +118,17 @@ extern "C" int fsync(int fd) {
   return static_cast<int>(::syscall(SYS_fsync, fd));
 }
 
+extern "C" int syncfs(int fd) {
+  if (recording) {
+    struct stat st;
+    if (::fstat(fd, &st) == 0) {
+      std::lock_guard<std::mutex> hold(syncedLock);
+      synced.emplace_back(st.st_dev, 0);
+    }
+  }
+  return static_cast<int>(::syscall(SYS_syncfs, fd));
+}
+
 namespace {
 
 int FaultyOpen(const char* path, int flags, va_list args) {
@@ -163,6 +182,12 @@ void BeforeRenameTo(const std::string& path, std::function<void()> act) {
   beforeRename = std::move(act);
 }
 
+void BeforeWrite(std::function<void()> act, const std::string& path) {
+  beforeWriteAnyFile = path.empty();
+  if (!path.empty()) Arm(beforeWriteFile, path, 0, 0);
+  beforeWrite = std::move(act);
+}
+
 std::pair<dev_t, ino_t> InodeOf(const std::string& path) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return {0, 0};
@@ -194,6 +219,7 @@ void Clear() {
   syncFault.On = false;
   openFaultOn = false;
   beforeRename = nullptr;
+  beforeWrite = nullptr;
   recording = false;
   std::lock_guard<std::mutex> hold(syncedLock);
   synced.clear();

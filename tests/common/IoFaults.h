@@ -1,7 +1,8 @@
 // Faults of the file system for tests: reads of one file that fail after a
 // number of bytes, writes to one file that fail, flushes of one file or
-// folder that fail, opens of one path that fail, and a record of what was flushed. The program's own
-// calls of open, read, pread, pwrite, fsync and rename reach them
+// folder that fail, opens of one path that fail, changes made just before a
+// write or a rename, and a record of what was flushed. The program's own
+// calls of open, read, pread, pwrite, fsync, syncfs and rename reach them
 // (IoFaults.cpp defines those functions in the test program, passing every
 // other call straight to the kernel); a test program that uses this header
 // links the io_faults library.
@@ -30,7 +31,12 @@ void FailOpens(const std::string& path, int error);
 // Runs 'act' once, just before the program's next rename to 'path' (a
 // change another program makes at the last moment).
 void BeforeRenameTo(const std::string& path, std::function<void()> act);
-// Starts recording the inodes that fsync flushes.
+// Runs 'act' once, just before the program's next positioned write (to the
+// file at 'path', by its inode, where one is given): a change another
+// program makes while the text is written.
+void BeforeWrite(std::function<void()> act, const std::string& path = "");
+// Starts recording the inodes that fsync flushes, and the file systems that
+// syncfs flushes (as the device and inode 0).
 void RecordSyncs();
 // The (device, inode) pairs flushed since RecordSyncs, in order.
 std::vector<std::pair<dev_t, ino_t>> Synced();
