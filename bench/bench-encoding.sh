@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Prints the encoding check's false alarms over code page 932 text (the prose
 # file, its lines, every code page 932 character) and its catches over the
-# same text in UTF-8 and EUC-JP, and the time the check takes.
+# same text in UTF-8 and EUC-JP, its detection rates over UTF-8 text of
+# other languages and over UTF-16 lines without a mark, and the time the
+# check takes.
 # Builds the prose file when missing (bench/make-prose.sh).
 #
 #   bash bench/bench-encoding.sh [SHOW]   (SHOW: print that many alarms of each generated kind)

@@ -15,6 +15,12 @@
 // same texts on every run), each checked as a whole file and as the opening
 // of a longer one, whose end may cut the next character; random bytes, which
 // should be named binary data; and the prose lines in UTF-16 without a mark.
+// Code page 932 and ASCII text with a few NULs put in should not be named
+// UTF-16. Detection rates: UTF-8 text of other languages (Latin letters,
+// Cyrillic, Greek, Vietnamese, Devanagari, emoji with a variation selector,
+// U+FFFD, combining marks), alone and among Japanese words, ASCII text with
+// one or two Latin-1 characters or no-break spaces, and the prose lines in
+// UTF-16 without a mark with LF line ends, short pieces of them included.
 // Also prints the time the check takes over a full opening.
 #include <iconv.h>
 
@@ -37,10 +43,10 @@
 
 namespace {
 
-// Code page 932 to another encoding through glibc; false when any character
-// has no form there.
-bool Iconv(const std::string& in, const char* to, std::string& out) {
-  iconv_t cd = iconv_open(to, "CP932");
+// Code page 932 (or `from`) to another encoding through glibc; false when
+// any character has no form there.
+bool Iconv(const std::string& in, const char* to, std::string& out, const char* from = "CP932") {
+  iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
   out.assign(in.size() * 4 + 16, '\0');
   char* ip = const_cast<char*>(in.data());
@@ -240,6 +246,20 @@ std::vector<Kind> GeneratedKinds() {
     for (int n = Between(rng, 1, 200); n > 0; --n) s += Pick(rng, inv.HalfKana);
     return s;
   };
+  auto halfKanaShort = [](Rng& rng, const Inventory& inv) {
+    std::string s;
+    for (int n = Between(rng, 1, 40); n > 0; --n) s += Pick(rng, inv.HalfKana);
+    return s;
+  };
+  auto kanaRareKanji = [](Rng& rng, const Inventory& inv) {
+    // Half-width kana among kanji of the second level and IBM's extension.
+    std::string s;
+    for (int n = Between(rng, 1, 40); n > 0; --n) {
+      const int r = Between(rng, 0, 99);
+      s += Pick(rng, r < 50 ? inv.HalfKana : r < 85 ? inv.Kanji2 : inv.KanjiIbm);
+    }
+    return s;
+  };
   auto few = [](Rng& rng, const Inventory& inv) {
     std::string s;
     for (int n = Between(rng, 1, 8); n > 0; --n) s += AnyChar(rng, inv);
@@ -262,6 +282,8 @@ std::vector<Kind> GeneratedKinds() {
       {"half-width kana alone", 10000, halfKana, halfKanaNext},
       {"1-8 characters", 10000, few, anyNext},
       {"40 ASCII bytes, a cut character", 0, ascii40, doubleNext},
+      {"half-width kana alone, 1-40 characters", 10000, halfKanaShort, halfKanaNext},
+      {"half-width kana, second-level and IBM kanji, 1-40", 10000, kanaRareKanji, anyNext},
   };
 }
 
@@ -301,6 +323,173 @@ void PrintGenerated(size_t perKind, int show) {
     for (const auto& [name, n] : wholeNames) std::printf(" whole:%s=%zu", name.c_str(), n);
     for (const auto& [name, n] : openingNames) std::printf(" opening:%s=%zu", name.c_str(), n);
     std::printf("\n");
+  }
+}
+
+// Per hundred, with one decimal.
+double Percent(size_t n, size_t of) { return of == 0 ? 0.0 : static_cast<double>(n) * 100.0 / static_cast<double>(of); }
+
+void PrintRate(const char* what, const Tally& t, const std::string& expected) {
+  const size_t named = t.Names.count(expected) ? t.Names.at(expected) : 0;
+  std::printf("detect  %-52s files=%zu named %s=%.1f%%", what, t.Files, expected.c_str(), Percent(named, t.Files));
+  for (const auto& [name, n] : t.Names)
+    if (name != expected) std::printf(" %s=%zu", name.empty() ? "(none)" : name.c_str(), n);
+  std::printf("\n");
+}
+
+// Code page 932 and ASCII text with a few NULs in it: text that the load
+// cuts at the first NUL, never UTF-16.
+void PrintStrayNuls(const std::vector<std::string>& proseLines) {
+  Rng rng(16);
+  Tally table, prose2, prose1, ascii2;
+  auto putNuls = [&](std::string s, int n) {
+    for (int i = 0; i < n; ++i) s.insert(static_cast<size_t>(Between(rng, 0, static_cast<int>(s.size()))), 1, '\0');
+    return s;
+  };
+  auto paragraph = [&] {
+    std::string s;
+    for (int n = Between(rng, 1, 6); n > 0; --n) s += proseLines[static_cast<size_t>(Between(rng, 0, static_cast<int>(proseLines.size()) - 1))];
+    return s;
+  };
+  for (int i = 0; i < 6000; ++i) {
+    std::string strings;
+    for (int n = Between(rng, 2, 30); n > 0; --n) strings += AsciiWord(rng) + std::string(1, '\0');
+    table.Add(strings);
+    prose2.Add(putNuls(paragraph(), 2));
+    prose1.Add(putNuls(paragraph(), 1));
+    std::string ascii;
+    for (int n = Between(rng, 3, 60); n > 0; --n) ascii += AsciiWord(rng) + AsciiSeparator(rng);
+    ascii2.Add(putNuls(ascii, 2));
+  }
+  auto print = [](const char* what, const Tally& t) {
+    size_t utf16 = 0;
+    for (const auto& [name, n] : t.Names)
+      if (name.rfind("UTF-16", 0) == 0) utf16 += n;
+    std::printf("cp932   %-52s files=%zu named UTF-16=%.2f%%", what, t.Files, Percent(utf16, t.Files));
+    for (const auto& [name, n] : t.Names) std::printf(" %s=%zu", name.empty() ? "(none)" : name.c_str(), n);
+    std::printf("\n");
+  };
+  print("ASCII strings, each ended by a NUL", table);
+  print("prose paragraphs with two NULs put in", prose2);
+  print("prose paragraphs with one NUL put in", prose1);
+  print("ASCII paragraphs with two NULs put in", ascii2);
+}
+
+// UTF-8 text of other languages than Japanese, alone and mixed with
+// Japanese, and text in Latin-1 characters with only one or two of them:
+// all of it should be named UTF-8. The words are written here.
+void PrintUtf8Texts(const std::vector<std::string>& proseUtf8) {
+  struct Words {
+    const char* Name;
+    std::vector<std::string> List;
+  };
+  const std::vector<Words> kinds = {
+      {"Latin (French, German, Spanish)", {"café", "crème", "déjà", "über", "Straße", "niño", "façade", "Größe", "élève", "naïve", "où", "señor", "année", "Ærø", "garçon"}},
+      {"Cyrillic", {"Привет", "мир", "файл", "текст", "открыть", "сохранить", "ошибка", "строка", "Ёлка"}},
+      {"Greek", {"Καλημέρα", "κόσμε", "αρχείο", "κείμενο", "λάθος", "γραμμή"}},
+      {"Vietnamese", {"Tiếng", "Việt", "tệp", "văn", "bản", "mở", "lưu", "lỗi", "người", "dòng"}},
+      {"Devanagari (Hindi)", {"नमस्ते", "फ़ाइल", "पाठ", "खोलें", "सहेजें", "त्रुटि", "हिन्दी", "पंक्ति"}},
+      {"emoji with a variation selector", {"❤️", "☺️", "✔️", "⚠️", "☀️", "✏️", "👍"}},
+      {"U+FFFD", {"\xEF\xBF\xBD", "a\xEF\xBF\xBD" "b", "\xEF\xBF\xBD\xEF\xBF\xBD"}},
+      {"combining marks", {"e\xCC\x81", "cafe\xCC\x81", "a\xCC\x80", "o\xCC\x88", "n\xCC\x83" "o", "u\xCC\x88" "ber"}},
+      {"Cyrillic and Latin", {"Привет", "café", "мир", "déjà", "файл", "über"}},
+  };
+  const std::vector<std::string> ascii = {"the", "file", "open", "text", "and", "error", "100", "line", ":", "-", "OK"};
+  const std::vector<std::string> japanese = {"日本語", "ファイル", "テキスト", "です。", "開く", "保存", "を", "の", "、"};
+  Rng rng(8);
+  auto pick = [&](const std::vector<std::string>& from) { return from[static_cast<size_t>(Between(rng, 0, static_cast<int>(from.size()) - 1))]; };
+  for (const Words& kind : kinds) {
+    Tally alone, mixed;
+    for (int i = 0; i < 2000; ++i) {
+      std::string a, m;
+      for (int n = Between(rng, 2, 12); n > 0; --n) a += (Between(rng, 0, 1) ? pick(kind.List) : pick(ascii)) + " ";
+      a += "\n";
+      for (int n = Between(rng, 2, 12); n > 0; --n) m += Between(rng, 0, 2) == 0 ? pick(kind.List) + " " : pick(japanese);
+      m += "\n";
+      alone.Add(a);
+      mixed.Add(m);
+    }
+    PrintRate((std::string(kind.Name) + ", with ASCII words").c_str(), alone, "UTF-8");
+    PrintRate((std::string(kind.Name) + ", with Japanese words").c_str(), mixed, "UTF-8");
+  }
+  // Japanese prose with a few Greek and Cyrillic letters put in, as a
+  // line and as a file's opening.
+  const std::vector<std::string> letters = {"α", "β", "μ", "Ω", "Д", "ж", "λ"};
+  Tally lines, opening;
+  std::string file;
+  for (size_t i = 0; i < proseUtf8.size(); ++i) {
+    std::string line = proseUtf8[i];
+    const size_t at = line.find(' ');
+    line.insert(at == std::string::npos ? 0 : at, pick(letters) + " " + pick(letters));
+    lines.Add(line);
+    if (file.size() < cp932::kEncodingCheckBytes) file += line;
+  }
+  opening.Add(file.substr(0, cp932::kEncodingCheckBytes), file.size() < cp932::kEncodingCheckBytes);
+  PrintRate("prose lines with Greek and Cyrillic letters", lines, "UTF-8");
+  PrintRate("prose opening with Greek and Cyrillic letters", opening, "UTF-8");
+
+  // One or two Latin-1 characters in ASCII text: "café", a no-break space,
+  // a degree sign.
+  const std::vector<std::string> one = {"café", "déjà", "über", "niño", "garçon", "naïve", "25 °C", "price\xC2\xA0" "100",
+                                        "Größe", "±5", "©2024", "10 µs", "«oui»", "Zürich", "señor"};
+  Tally latin1, nbsp;
+  for (int i = 0; i < 4000; ++i) {
+    std::string s;
+    const int words = Between(rng, 0, 10), at = Between(rng, 0, words);
+    for (int n = 0; n <= words; ++n) s += (n == at ? pick(one) : pick(ascii)) + (n < words ? " " : "");
+    latin1.Add(s + "\n");
+    // French typography: a no-break space before : ? ! and nothing else
+    // outside ASCII.
+    std::string f;
+    for (int n = Between(rng, 1, 40); n > 0; --n) {
+      f += pick({"Bonjour", "le", "fichier", "est", "ouvert", "voici", "la", "page", "Attention", "Pourquoi"});
+      f += Between(rng, 0, 5) == 0 ? pick({"\xC2\xA0:", "\xC2\xA0?", "\xC2\xA0!"}) + "\n" : " ";
+    }
+    nbsp.Add(f + "\xC2\xA0!\n");
+  }
+  PrintRate("ASCII text with one or two Latin-1 characters", latin1, "UTF-8");
+  PrintRate("French text whose only non-ASCII are no-break spaces", nbsp, "UTF-8");
+}
+
+// Lines and paragraphs of the prose in UTF-16 without a mark, with LF line
+// ends, and the first 1 to 12 characters of each line with an LF.
+void PrintUtf16Lines(const std::vector<std::string>& proseUtf8) {
+  auto chars = [](const std::string& s) {
+    std::vector<std::string> c;
+    for (size_t i = 0; i < s.size();) {
+      size_t len = 1;
+      while (i + len < s.size() && (static_cast<unsigned char>(s[i + len]) & 0xC0) == 0x80) ++len;
+      c.push_back(s.substr(i, len));
+      i += len;
+    }
+    return c;
+  };
+  for (const char* order : {"UTF-16LE", "UTF-16BE"}) {
+    Tally shortLines, longLines, paragraphs;
+    std::string out, para;
+    int inPara = 0;
+    for (const std::string& line : proseUtf8) {
+      std::string bare = line;
+      while (!bare.empty() && (bare.back() == '\n' || bare.back() == '\r')) bare.pop_back();
+      const std::vector<std::string> c = chars(bare);
+      if (c.empty()) continue;
+      for (size_t n = 1; n <= 12 && n <= c.size(); ++n) {
+        std::string piece;
+        for (size_t k = 0; k < n; ++k) piece += c[k];
+        if (Iconv(piece + "\n", order, out, "UTF-8")) (n < 5 ? shortLines : longLines).Add(out);
+      }
+      if (Iconv(bare + "\n", order, out, "UTF-8")) (c.size() < 5 ? shortLines : longLines).Add(out);
+      para += bare + "\n";
+      if (++inPara == 4) {
+        if (Iconv(para, order, out, "UTF-8")) paragraphs.Add(out);
+        para.clear();
+        inPara = 0;
+      }
+    }
+    const std::string o(order);
+    PrintRate((o + " lines of 1-4 characters, LF, no BOM").c_str(), shortLines, order);
+    PrintRate((o + " lines of 5+ characters, LF, no BOM").c_str(), longLines, order);
+    PrintRate((o + " paragraphs of four lines, LF, no BOM").c_str(), paragraphs, order);
   }
 }
 
@@ -392,6 +581,14 @@ int main(int argc, char** argv) {
   }
   PrintForeign("prose lines in UTF-16LE without BOM", le, "UTF-16LE");
   PrintForeign("prose lines in UTF-16BE without BOM", be, "UTF-16BE");
+
+  std::vector<std::string> proseUtf8;
+  for (const std::string& line : lines)
+    if (HasNonAscii(line) && Iconv(line, "UTF-8", out)) proseUtf8.push_back(out);
+  const std::vector<std::string> lineList(lines.begin(), lines.end());
+  PrintStrayNuls(lineList);
+  PrintUtf8Texts(proseUtf8);
+  PrintUtf16Lines(proseUtf8);
 
   PrintGenerated(100000, argc > 2 ? std::atoi(argv[2]) : 0);
 

@@ -108,8 +108,8 @@ bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 
 // Whether valid UTF-8 reads as text. Code page 932 text can be valid UTF-8
 // too, mostly half-width katakana, whose pairs read as letters of random
 // scripts: so the characters must come from one script, and bytes that all
-// read as half-width katakana count as UTF-8 only with at least two letters
-// inside words of ASCII letters (as "café crème"). Bytes that read as
+// read as half-width katakana count as UTF-8 only with at least two letters,
+// every one of them next to an ASCII letter of its word (as "café crème"). Bytes that read as
 // plausible code page 932 too (`alsoCp932`) need two characters, or one
 // Japanese mark or kana. With `cutTail` the last character does not count:
 // in another reading the end may cut it short.
@@ -230,8 +230,9 @@ EucJpReading ReadAsEucJp(std::string_view s, bool cutTail) {
 
 // How the bytes read as code page 932: how many characters code page 932
 // does not hold (with `cutTail` a lead byte the end leaves alone does not
-// count); how many have a lead byte 81-9F: kana, marks and the kanji of the
-// first level, the bulk of Japanese text and rare in anything else read so;
+// count); how many have a lead byte 81-9F: kana, marks, the kanji of the
+// first level and, from 98 9F on, the first of the second level, the bulk of
+// Japanese text and rare in anything else read so;
 // whether a half-width katakana stands right next to a double-byte
 // character, which Japanese text hardly does and EUC-JP kanji read so do;
 // and whether a run of half-width characters begins with one of the marks
@@ -283,7 +284,8 @@ std::string DetectorName(std::string_view s) {
 }
 
 // UTF-16 without a byte-order mark, told by its NULs (the high bytes of
-// ASCII, of a few kanji and of the ideographic space) in pairs that read
+// ASCII, the low bytes of a few kanji and of the ideographic space), two at
+// least, in pairs that read
 // as the characters text is written in, nine in ten at least, and none a
 // zero pair. "UTF-16LE", "UTF-16BE" or empty.
 std::string Utf16Order(std::string_view s, bool complete) {
